@@ -1,0 +1,21 @@
+// The UI services of the command line: warnings to stderr, questions answered by --yes.
+#pragma once
+
+#include "platform/UiServices.h"
+
+namespace lumora::cli {
+
+class CliUi : public UiServices {
+public:
+    explicit CliUi(bool assumeYes = false) : m_AssumeYes(assumeYes) {}
+    void Warning(const std::string& text) override;
+    // Prints the question; the answer is --yes (true) or no.
+    bool AskYesNo(const std::string& text) override;
+    void ProcessPendingEvents() override {}
+    void SetBusyCursor(bool) override {}
+
+private:
+    bool m_AssumeYes;
+};
+
+} // namespace lumora::cli

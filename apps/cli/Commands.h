@@ -1,0 +1,11 @@
+// The subcommands of the lumora program; each adds itself to the application.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace lumora::cli {
+
+void AddInfoCommand(CLI::App& app);
+void AddGenCommand(CLI::App& app);
+
+} // namespace lumora::cli

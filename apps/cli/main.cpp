@@ -1,0 +1,23 @@
+// lumora: the command-line face of Lumora (info, gen, and the other subcommands).
+#include "Commands.h"
+
+#include "platform/Error.h"
+
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    CLI::App app{"Lumora: plot files of cave surveys on the command line"};
+    app.require_subcommand(1);
+    lumora::cli::AddInfoCommand(app);
+    lumora::cli::AddGenCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const std::exception& e) {
+        std::cerr << "lumora: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,1 @@
+// This unit is being written.

@@ -1,0 +1,286 @@
+#include "survey/PlotScanner.h"
+
+#include "platform/Error.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace lumora::survey {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;
+constexpr std::size_t kLookahead = 1024; // longest number token read without copying
+constexpr int kFormFeed = 12;
+constexpr char kCtrlZ = 26;
+
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+
+// Converts a whole token as a decimal real: optional sign, digits with an optional point, an
+// optional exponent. No hex, infinities or NaNs.
+bool ParseReal(std::string_view text, double& value) {
+    std::string_view digits = text;
+    if (!digits.empty() && (digits[0] == '+' || digits[0] == '-'))
+        digits.remove_prefix(1);
+    if (digits.empty() || !(IsDigit(digits[0]) || digits[0] == '.'))
+        return false;
+    const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    return ec == std::errc() && ptr == end;
+}
+
+std::string OpenErrorText(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return "File not found";
+    case EACCES:
+    case EPERM:
+        return "File access denied";
+    default:
+        return std::strerror(error);
+    }
+}
+
+} // namespace
+
+TPlotScanner::TPlotScanner(const std::string& fileName) : m_FileName(fileName) {
+    m_File = std::fopen(fileName.c_str(), "rb");
+    if (!m_File)
+        throw PlotFileError(fileName + ": " + OpenErrorText(errno));
+    m_Raw.resize(kBlockSize);
+    m_Buffer.resize(2 * kBlockSize + 2 * kLookahead);
+    m_Pos = m_End = m_Buffer.data();
+}
+
+TPlotScanner::~TPlotScanner() {
+    if (m_File)
+        std::fclose(m_File);
+}
+
+void TPlotScanner::Fail(const std::string& message) const {
+    throw PlotFileError(m_FileName + ":" + std::to_string(m_Line) + ": " + message);
+}
+
+// Moves what is left to the front of the buffer and appends one translated raw block.
+bool TPlotScanner::Refill() {
+    while (!m_SourceDone) {
+        const std::size_t left = static_cast<std::size_t>(m_End - m_Pos);
+        std::memmove(m_Buffer.data(), m_Pos, left);
+        const std::size_t got = std::fread(m_Raw.data(), 1, kBlockSize, m_File);
+        if (got < kBlockSize) {
+            if (std::ferror(m_File))
+                Fail("Disk read error");
+            m_SourceDone = true;
+        }
+        char* out = m_Buffer.data() + left;
+        bool prevCR = m_PrevRawCR;
+        for (std::size_t i = 0; i < got; ++i) {
+            const char c = m_Raw[i];
+            if (static_cast<unsigned char>(c) > kCtrlZ) {
+                *out++ = c;
+                prevCR = false;
+                continue;
+            }
+            if (c == '\r') {
+                *out++ = '\r';
+                *out++ = '\n';
+                prevCR = true;
+                continue;
+            }
+            if (c == '\n') {
+                if (!prevCR) {
+                    *out++ = '\r';
+                    *out++ = '\n';
+                }
+                prevCR = false;
+                continue;
+            }
+            if (c == kCtrlZ) {
+                m_SourceDone = true;
+                break;
+            }
+            *out++ = c;
+            prevCR = false;
+        }
+        m_PrevRawCR = prevCR;
+        m_Pos = m_Buffer.data();
+        m_End = out;
+        if (m_End != m_Pos)
+            return true;
+    }
+    return m_Pos != m_End;
+}
+
+void TPlotScanner::EnsureLookahead(std::size_t n) {
+    if (static_cast<std::size_t>(m_End - m_Pos) < n && !m_SourceDone)
+        Refill();
+}
+
+void TPlotScanner::SkipLine() {
+    for (;;) {
+        const char* lf = static_cast<const char*>(std::memchr(m_Pos, '\n', m_End - m_Pos));
+        if (lf) {
+            m_Pos = lf + 1;
+            ++m_Line;
+            m_Current = kLF;
+            return;
+        }
+        m_Pos = m_End;
+        if (!Refill())
+            return;
+    }
+}
+
+bool TPlotScanner::FindLetter(char letter) {
+    const int target = static_cast<unsigned char>(letter);
+    for (;;) {
+        const int c = Get();
+        if (c == target)
+            return true;
+        if (c == kCR || c == kEnd)
+            return false;
+    }
+}
+
+void TPlotScanner::Append(char c, int maxLength) {
+    if (static_cast<int>(m_Text.size()) < maxLength)
+        m_Text += c;
+}
+
+std::string_view TPlotScanner::ReadToken(int maxLength, int minChar) {
+    m_Text.clear();
+    int c = Get();
+    while (c != kEnd && c < minChar) {
+        if (c == kCR || c == kFormFeed)
+            return m_Text;
+        c = Get();
+    }
+    while (c != kEnd && c >= minChar) {
+        Append(static_cast<char>(c), maxLength);
+        c = Get();
+    }
+    return m_Text;
+}
+
+std::string_view TPlotScanner::ReadQuoted(int maxLength) {
+    m_Text.clear();
+    if (!FindLetter('"'))
+        return m_Text;
+    for (;;) {
+        int c = Get();
+        if (c == '"' || c == kCR || c == kFormFeed || c == kEnd)
+            return m_Text;
+        if (c == '\\') {
+            c = Get();
+            if (c == kEnd)
+                return m_Text;
+        }
+        Append(static_cast<char>(c), maxLength);
+    }
+}
+
+std::string_view TPlotScanner::ReadFlagWord() {
+    m_Text.clear();
+    for (;;) {
+        const int c = Get();
+        if (c == ' ' || c == kCR || c == kEnd)
+            return m_Text;
+        Append(static_cast<char>(c), 255);
+    }
+}
+
+std::string_view TPlotScanner::ReadRestOfLine(int maxLength) {
+    m_Text.clear();
+    for (;;) {
+        const int c = Get();
+        if (c == kCR || c == kEnd)
+            return m_Text;
+        Append(static_cast<char>(c), maxLength);
+    }
+}
+
+// Skips blanks and line ends, then returns the characters up to the next blank or line end
+// without consuming that terminator; "" at the end of the file.
+std::string_view TPlotScanner::ReadNumberToken() {
+    for (;;) {
+        while (m_Pos < m_End && static_cast<unsigned char>(*m_Pos) <= ' ') {
+            if (*m_Pos == '\n')
+                ++m_Line;
+            ++m_Pos;
+        }
+        if (m_Pos < m_End || !Refill())
+            break;
+    }
+    EnsureLookahead(kLookahead);
+    const char* start = m_Pos;
+    const char* p = start;
+    while (p < m_End && static_cast<unsigned char>(*p) > ' ')
+        ++p;
+    if (p == m_End && !m_SourceDone)
+        Fail("Invalid numeric input");
+    m_Pos = p;
+    return {start, static_cast<std::size_t>(p - start)};
+}
+
+double TPlotScanner::ReadReal() {
+    const std::string_view token = ReadNumberToken();
+    if (token.empty())
+        return 0.0;
+    double value = 0.0;
+    if (!ParseReal(token, value))
+        Fail("Invalid numeric input");
+    return value;
+}
+
+std::int32_t TPlotScanner::ReadInteger() {
+    std::string_view token = ReadNumberToken();
+    if (token.empty())
+        return 0;
+    if (token[0] == '+')
+        token.remove_prefix(1);
+    std::int32_t value = 0;
+    auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (token.empty() || ec != std::errc() || ptr != token.data() + token.size())
+        Fail("Invalid numeric input");
+    return value;
+}
+
+double TPlotScanner::ReadLooseNumber() {
+    int sign = 0; // the '+' or '-' right before the number, if any
+    int c;
+    for (;;) {
+        if (m_Pos == m_End && !Refill())
+            return 0.0;
+        c = static_cast<unsigned char>(*m_Pos++);
+        if (c == kLF)
+            ++m_Line;
+        if (IsDigit(c) || c == '.')
+            break;
+        sign = (c == '+' || c == '-') ? c : 0;
+    }
+    std::string text;
+    if (sign)
+        text += static_cast<char>(sign);
+    for (;;) {
+        if (IsDigit(c) || c == '.' || c == 'E' || c == 'e' || c == '+' || c == '-') {
+            if (text.size() < 256)
+                text += static_cast<char>(c);
+        } else {
+            if (c == kLF)
+                ++m_Line;
+            break;
+        }
+        if (m_Pos == m_End && !Refill())
+            break;
+        c = static_cast<unsigned char>(*m_Pos++);
+    }
+    double value = 0.0;
+    if (!ParseReal(text, value))
+        Fail("'" + text + "' is not a valid floating point value");
+    return value;
+}
+
+} // namespace lumora::survey
