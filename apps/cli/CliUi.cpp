@@ -22,7 +22,8 @@ void CliUi::Warning(const std::string& text) {
 }
 
 bool CliUi::AskYesNo(const std::string& text) {
-    std::cerr << "lumora: " << ForTerminal(text) << (m_AssumeYes ? " (yes: --yes)" : " (no: pass --yes to answer yes)") << '\n';
+    std::cerr << "lumora: " << ForTerminal(text)
+              << (m_AssumeYes ? " (yes: --yes)" : " (no: pass --yes to answer yes)") << '\n';
     return m_AssumeYes;
 }
 

@@ -1,5 +1,7 @@
 #include "survey/CaveGraph.h"
 
+#include "survey/PlotArray.h"
+
 namespace lumora::survey {
 
 namespace {
@@ -26,7 +28,9 @@ TEdgeArray& TLoopList::NewLoop() {
     return *m_Loops.back();
 }
 
-void TLoopList::Clear() { m_Loops.clear(); }
+void TLoopList::Clear() {
+    m_Loops.clear();
+}
 
 TSurveyGraph::TSurveyGraph() : MinBounds(kEmptyMin), MaxBounds(kEmptyMax) {
     Names.AutoGrow = true;
@@ -63,6 +67,25 @@ void TSurveyGraph::AddShot(std::string_view fromName, std::string_view toName,
     AddEdge(from, FindOrAddVertex(toName, toPosition));
 }
 
+void TSurveyGraph::AddShots(const TPlotArray& shots, std::span<const std::int32_t> drawIndexes) {
+    for (std::int32_t i : drawIndexes) {
+        Names.PrefetchBucket(shots.Station(i - 1));
+        Names.PrefetchBucket(shots.Station(i));
+    }
+    for (std::int32_t i : drawIndexes) {
+        Names.PrefetchChainHead(shots.Station(i - 1));
+        Names.PrefetchChainHead(shots.Station(i));
+    }
+    for (std::int32_t i : drawIndexes) {
+        const std::int32_t from =
+            i - 1 == m_LastDraw ? m_LastDrawVertex
+                                : FindOrAddVertex(shots.Station(i - 1), shots.Position(i - 1));
+        m_LastDrawVertex = FindOrAddVertex(shots.Station(i), shots.Position(i));
+        m_LastDraw = i;
+        AddEdge(from, m_LastDrawVertex);
+    }
+}
+
 void TSurveyGraph::Clear() {
     Names.Truncate();
     Positions.Clear();
@@ -70,12 +93,15 @@ void TSurveyGraph::Clear() {
     MinBounds = kEmptyMin;
     MaxBounds = kEmptyMax;
     m_AdjacencyEdges = -1;
+    m_LastDraw = -2;
+    m_LastDrawVertex = -1;
 }
 
 // Every edge appears at both ends, in the order the edges were added.
 void TSurveyGraph::BuildAdjacency() const {
     const std::int32_t edges = Edges.Count();
-    if (edges == m_AdjacencyEdges && m_Offsets.size() == static_cast<std::size_t>(VertexCount()) + 1)
+    if (edges == m_AdjacencyEdges &&
+        m_Offsets.size() == static_cast<std::size_t>(VertexCount()) + 1)
         return;
     const auto vertices = static_cast<std::size_t>(VertexCount());
     m_Offsets.assign(vertices + 1, 0);

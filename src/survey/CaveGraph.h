@@ -13,6 +13,8 @@
 
 namespace lumora::survey {
 
+class TPlotArray;
+
 // A list of edges (From[i] -> To[i]); a loop also carries its reference vertex and value.
 class TEdgeArray {
 public:
@@ -54,6 +56,10 @@ public:
     bool AddEdge(std::int32_t from, std::int32_t to);
     void AddShot(std::string_view fromName, std::string_view toName, const T3DVector& fromPosition,
                  const T3DVector& toPosition);
+    // Adds, in order, the shot to each given plot record from the record before it, as AddShot
+    // would. The names of a batch are looked up with their buckets fetched ahead, so that a big
+    // file does not wait on memory for every station.
+    void AddShots(const TPlotArray& shots, std::span<const std::int32_t> drawIndexes);
     // Vertex number of a name, or -1.
     std::int32_t Lookup(std::string_view name) { return Names.Lookup(name); }
     void Clear();
@@ -70,6 +76,11 @@ public:
 
 private:
     void BuildAdjacency() const;
+
+    // The last draw added through AddShots and its to-vertex: the next draw usually starts there,
+    // and since no key was added in between, a lookup would find that same vertex.
+    std::int32_t m_LastDraw = -2;
+    std::int32_t m_LastDrawVertex = -1;
 
     // Compressed adjacency, rebuilt when the edge count has changed since the last build.
     mutable std::vector<std::int32_t> m_Offsets;

@@ -47,7 +47,8 @@ std::uint32_t THashTable::HashValue(std::string_view key) const {
 
 std::int32_t THashTable::Hash(std::string_view key) {
     const std::uint32_t h = HashValue(key);
-    m_LastBucket = static_cast<std::int32_t>((h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask));
+    m_LastBucket =
+        static_cast<std::int32_t>((h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask));
     return m_LastBucket;
 }
 
@@ -59,7 +60,7 @@ std::int32_t THashTable::Lookup(std::string_view key) {
 }
 
 std::int32_t THashTable::Add(std::string_view key, void* object) {
-    if (AutoGrow && m_Keys.Count() >= 4 * m_BucketCount && m_Bits < 24) {
+    if (AutoGrow && m_Keys.Count() >= m_BucketCount && m_Bits < 26) {
         SetBits(m_Bits + 1);
         Rehash();
     }
@@ -68,6 +69,22 @@ std::int32_t THashTable::Add(std::string_view key, void* object) {
     m_Next.Add(m_Buckets[bucket]);
     m_Buckets.At(bucket) = number;
     return number;
+}
+
+void THashTable::PrefetchBucket(std::string_view key) const {
+    const std::uint32_t h = HashValue(key);
+    __builtin_prefetch(&m_Buckets[static_cast<std::int32_t>((h ^ (h >> m_Bits)) &
+                                                            static_cast<std::uint32_t>(m_Mask))]);
+}
+
+void THashTable::PrefetchChainHead(std::string_view key) const {
+    const std::uint32_t h = HashValue(key);
+    const std::int32_t head = m_Buckets[static_cast<std::int32_t>(
+        (h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask))];
+    if (head >= 0) {
+        __builtin_prefetch(m_Keys.ItemPtr(head));
+        __builtin_prefetch(&m_Next[head]);
+    }
 }
 
 void THashTable::Rehash() {

@@ -52,14 +52,18 @@ public:
     std::int32_t Lookup(std::string_view key);
     // Appends Key (even if an equal key exists) and returns its number.
     std::int32_t Add(std::string_view key, void* object = nullptr);
+    // Hints the processor to fetch the bucket of the key, and then the newest key in it, ahead
+    // of a Lookup; changes nothing.
+    void PrefetchBucket(std::string_view key) const;
+    void PrefetchChainHead(std::string_view key) const;
     // Relinks every key into the buckets, ascending by number.
     void Rehash();
     // Empties the keys without shrinking the table.
     void Truncate();
     void Clear() override;
 
-    // Keeps lookups constant-time on big files: once the keys outnumber the buckets four to
-    // one, the bucket count doubles and the keys are relinked. Lookup results do not change,
+    // Keeps lookups constant-time on big files: once the keys outnumber the buckets, the bucket
+    // count doubles and the keys are relinked. Lookup results do not change,
     // since every chain still runs from the newest key to the oldest.
     bool AutoGrow = false;
 

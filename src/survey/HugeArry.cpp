@@ -14,7 +14,9 @@ THugeArray::THugeArray(std::int32_t initialCapacity, std::int32_t elementSize)
     SetCapacity(initialCapacity);
 }
 
-THugeArray::~THugeArray() { std::free(m_Data); }
+THugeArray::~THugeArray() {
+    std::free(m_Data);
+}
 
 void THugeArray::SetCapacity(std::int32_t n) {
     const std::int64_t bytes = static_cast<std::int64_t>(n) * m_ElementSize;
@@ -44,9 +46,9 @@ void THugeArray::Grow() {
 
 std::int32_t THugeArray::AppendRaw(const void* item, void* object) {
     Grow();
-    if (object && m_Objects.empty())
-        m_Objects.assign(static_cast<std::size_t>(m_Count), nullptr);
-    if (!m_Objects.empty())
+    if (object && !m_HasObjects)
+        MaterializeObjects();
+    if (m_HasObjects)
         m_Objects.push_back(object);
     std::memcpy(ItemPtr(m_Count), item, m_ElementSize);
     return m_Count++;
@@ -75,7 +77,7 @@ void THugeArray::Insert(const void* item, std::int32_t i) {
     Grow();
     std::memmove(ItemPtr(i + 1), ItemPtr(i), static_cast<std::size_t>(m_Count - i) * m_ElementSize);
     std::memcpy(ItemPtr(i), item, m_ElementSize);
-    if (!m_Objects.empty())
+    if (m_HasObjects)
         m_Objects.insert(m_Objects.begin() + i, nullptr);
     ++m_Count;
     Changed();
@@ -86,7 +88,7 @@ void THugeArray::Delete(std::int32_t i) {
         return;
     std::memmove(ItemPtr(i), ItemPtr(i + 1),
                  static_cast<std::size_t>(m_Count - i - 1) * m_ElementSize);
-    if (!m_Objects.empty())
+    if (m_HasObjects)
         m_Objects.erase(m_Objects.begin() + i);
     --m_Count;
     Changed();
@@ -97,7 +99,7 @@ void THugeArray::SwapBytes(std::int32_t i, std::int32_t j) {
         return;
     std::swap_ranges(static_cast<char*>(ItemPtr(i)), static_cast<char*>(ItemPtr(i)) + m_ElementSize,
                      static_cast<char*>(ItemPtr(j)));
-    if (!m_Objects.empty())
+    if (m_HasObjects)
         std::swap(m_Objects[i], m_Objects[j]);
 }
 
@@ -116,6 +118,7 @@ void THugeArray::Clear() {
     SetCapacity(m_InitialCapacity);
     m_Objects.clear();
     m_Objects.shrink_to_fit();
+    m_HasObjects = false;
     Changed();
 }
 
@@ -124,15 +127,20 @@ void THugeArray::Sort(const TCompare& compare) {
         QuickSort(0, m_Count - 1, compare);
 }
 
+void THugeArray::MaterializeObjects() {
+    m_Objects.assign(static_cast<std::size_t>(m_Count), nullptr);
+    m_HasObjects = true;
+}
+
 void THugeArray::Changed() {
     if (OnChange)
         OnChange(*this);
 }
 
 void THugeArray::SetObject(std::int32_t i, void* object) {
-    if (object && m_Objects.empty())
-        m_Objects.assign(static_cast<std::size_t>(m_Count), nullptr);
-    if (!m_Objects.empty())
+    if (object && !m_HasObjects)
+        MaterializeObjects();
+    if (m_HasObjects)
         m_Objects[i] = object;
 }
 
@@ -228,13 +236,6 @@ void THugeString::Insert(std::string_view s, std::int32_t i) {
     unsigned char slot[256];
     Store(slot, s);
     THugeArray::Insert(slot, i);
-}
-
-bool THugeString::Equals(std::string_view s, std::int32_t i) const {
-    const std::string_view stored = Get(i);
-    if (CaseSensitive)
-        return stored == s;
-    return SameText(stored, s);
 }
 
 int THugeString::CompareIndexes(std::int32_t i, std::int32_t j) const {

@@ -80,7 +80,7 @@ public:
     virtual void Changed();
 
     // The companion pointer of element i (null unless one was given).
-    void* Object(std::int32_t i) const { return m_Objects.empty() ? nullptr : m_Objects[i]; }
+    void* Object(std::int32_t i) const { return m_HasObjects ? m_Objects[i] : nullptr; }
     void SetObject(std::int32_t i, void* object);
 
 protected:
@@ -101,8 +101,10 @@ private:
     std::int32_t m_Capacity = 0;
     std::int32_t m_Count = 0;
     char* m_Data = nullptr;
-    // Empty while every companion pointer is null; otherwise one entry per element.
+    // Kept only once a non-null companion pointer was given; then one entry per element.
+    bool m_HasObjects = false;
     std::vector<void*> m_Objects;
+    void MaterializeObjects();
 };
 
 // An array of one plain record type T.
@@ -121,8 +123,6 @@ public:
     std::int32_t AddObject(const T& v, void* object) { return THugeArray::AddObject(&v, object); }
     void Insert(const T& v, std::int32_t i) { THugeArray::Insert(&v, i); }
     void Fill(const T& v) { THugeArray::Fill(&v); }
-    using THugeArray::Add;
-    using THugeArray::Insert;
 };
 
 class THugeInteger : public THugeRecordArray<std::int32_t> {
@@ -138,6 +138,10 @@ class THuge3DVector : public THugeRecordArray<T3DVector> {
 public:
     using THugeRecordArray::THugeRecordArray;
 };
+
+// Compares two strings ordinally or without regard to the case of A-Z/a-z.
+int CompareText(std::string_view a, std::string_view b, bool caseSensitive);
+bool SameText(std::string_view a, std::string_view b);
 
 // Length-prefixed strings of at most MaxLength (<= 255) 8-bit characters; longer text is cut.
 class THugeString : public THugeArray {
@@ -156,13 +160,13 @@ public:
     std::int32_t AddObject(std::string_view s, void* object);
     void Insert(std::string_view s, std::int32_t i);
     // Exact (length and bytes) when CaseSensitive; otherwise equal up to the case of A-Z/a-z.
-    bool Equals(std::string_view s, std::int32_t i) const;
+    bool Equals(std::string_view s, std::int32_t i) const {
+        return CaseSensitive ? Get(i) == s : SameText(Get(i), s);
+    }
     // Ordinal order when CaseSensitive, case-insensitive otherwise; direction from Ascending.
     void SortDefault() override;
     // Sets the count without shrinking the block; for the hash table.
     void Truncate(std::int32_t count) { SetCountRaw(count < Count() ? count : Count()); }
-
-    using THugeArray::Add;
 
 private:
     void Store(void* slot, std::string_view s) const;
@@ -171,9 +175,5 @@ private:
 
     std::int32_t m_MaxLength;
 };
-
-// Compares two strings ordinally or without regard to the case of A-Z/a-z.
-int CompareText(std::string_view a, std::string_view b, bool caseSensitive);
-bool SameText(std::string_view a, std::string_view b);
 
 } // namespace lumora::survey

@@ -16,9 +16,9 @@ std::uint32_t TPlotArray::StoreComment(std::string_view comment) {
 }
 
 TPlotArray::TStored TPlotArray::ToStored(const TPlotRecord& r) {
-    return TStored{r.RecordType, r.PMark,      r.Station,    r.Position,
-                   r.IValue,     r.Up,         r.Down,       r.Right,
-                   r.Left,       r.ShotNumber, r.Flags,      StoreComment(r.Comment.View())};
+    return TStored{r.RecordType, r.PMark,      r.Station, r.Position,
+                   r.IValue,     r.Up,         r.Down,    r.Right,
+                   r.Left,       r.ShotNumber, r.Flags,   StoreComment(r.Comment.View())};
 }
 
 std::int32_t TPlotArray::Add(const TPlotRecord& r) {
@@ -26,7 +26,9 @@ std::int32_t TPlotArray::Add(const TPlotRecord& r) {
     return m_Items.Add(stored);
 }
 
-void TPlotArray::Put(std::int32_t i, const TPlotRecord& r) { m_Items.Put(i, ToStored(r)); }
+void TPlotArray::Put(std::int32_t i, const TPlotRecord& r) {
+    m_Items.Put(i, ToStored(r));
+}
 
 void TPlotArray::Insert(const TPlotRecord& r, std::int32_t i) {
     if (i < 0 || i > Count())
@@ -34,7 +36,9 @@ void TPlotArray::Insert(const TPlotRecord& r, std::int32_t i) {
     m_Items.Insert(ToStored(r), i);
 }
 
-void TPlotArray::Delete(std::int32_t i) { m_Items.Delete(i); }
+void TPlotArray::Delete(std::int32_t i) {
+    m_Items.Delete(i);
+}
 
 std::string_view TPlotArray::Comment(std::int32_t i) const {
     const std::uint32_t offset = m_Items[i].CommentOffset;
@@ -79,7 +83,9 @@ TFixedStations& TFixedStationArray::NewList() {
     return *m_Lists.back();
 }
 
-void TFixedStationArray::Clear() { m_Lists.clear(); }
+void TFixedStationArray::Clear() {
+    m_Lists.clear();
+}
 
 TSectionArray::TSectionArray(std::int32_t initialCapacity) : THugeRecordArray(initialCapacity) {}
 
@@ -110,8 +116,8 @@ TRange TPlotData::SurveyShotRange(std::int32_t i) {
 }
 
 TRange TPlotData::SurveyTraverseRange(std::int32_t i) const {
-    const std::int32_t last = i + 1 < Surveys.Count() ? Surveys[i + 1].FirstTraverse - 1
-                                                      : TraverseStarts.Count() - 1;
+    const std::int32_t last =
+        i + 1 < Surveys.Count() ? Surveys[i + 1].FirstTraverse - 1 : TraverseStarts.Count() - 1;
     return {Surveys[i].FirstTraverse, last};
 }
 

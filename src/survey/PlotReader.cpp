@@ -43,11 +43,18 @@ public:
         : m_Data(data), m_Scanner(fileName), m_Progress(progress), m_Ui(ui) {}
 
     void Run() {
-        while (!m_Scanner.AtEnd()) {
-            const int letter = m_Scanner.Get();
-            if (!HandleLine(letter))
-                break;
+        m_PendingDraws.reserve(kGraphBatch);
+        try {
+            while (!m_Scanner.AtEnd()) {
+                const int letter = m_Scanner.Get();
+                if (!HandleLine(letter))
+                    break;
+            }
+        } catch (...) {
+            FlushGraph(); // the model keeps what was read so far, shots included
+            throw;
         }
+        FlushGraph();
         Finish();
     }
 
@@ -131,12 +138,24 @@ private:
         }
         m_Scanner.SkipLine();
         m_Data.Shots.Add(r);
-        if ((letter == 'D' || letter == 'd') && m_HavePrevious)
-            m_Data.Graph.AddShot(m_Previous.Station.View(), r.Station.View(), m_Previous.Position,
-                                 r.Position);
-        m_Previous = r;
-        m_HavePrevious = true;
+        AddShotToGraph(letter);
         m_PrevType = letter;
+    }
+
+    // A draw adds the shot from the previous station line to the graph. Draws are gathered
+    // and added in batches (see TSurveyGraph::AddShots); the batch is emptied before anything
+    // reads the graph (loop lines, the end of the load, a failure).
+    void AddShotToGraph(char letter) {
+        if ((letter != 'D' && letter != 'd') || m_Data.Shots.Count() < 2)
+            return;
+        m_PendingDraws.push_back(m_Data.Shots.Count() - 1);
+        if (m_PendingDraws.size() == kGraphBatch)
+            FlushGraph();
+    }
+
+    void FlushGraph() {
+        m_Data.Graph.AddShots(m_Data.Shots, m_PendingDraws);
+        m_PendingDraws.clear();
     }
 
     // The P part and what follows it: dimensions, then a feature value or I, F and the comment.
@@ -265,6 +284,7 @@ private:
 
     // A chain of station names; the first edge is kept even when its names are unknown.
     void Loop() {
+        FlushGraph();
         const std::int32_t count = m_Scanner.ReadInteger();
         TEdgeArray& loop = m_Data.Loops.NewLoop();
         TSurveyGraph& graph = m_Data.Graph;
@@ -311,8 +331,8 @@ private:
     const TLoadProgressProc& m_Progress;
     UiServices& m_Ui;
     TSurveyRecord m_Survey;
-    TPlotRecord m_Previous;
-    bool m_HavePrevious = false;
+    static constexpr std::size_t kGraphBatch = 64;
+    std::vector<std::int32_t> m_PendingDraws; // plot records whose shots the graph still lacks
     char m_PrevType = 'M';
     std::int32_t m_ShotCounter = 0;
     std::int32_t m_HeaderCount = 0;
@@ -351,7 +371,8 @@ void LoadPlotFile(TPlotData& data, const std::string& fileName, const TLoadProgr
 TPlotCounts CountPlotRecords(const std::string& fileName) {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file)
-        throw PlotFileError(fileName + ": " + (errno == ENOENT ? "File not found" : std::strerror(errno)));
+        throw PlotFileError(fileName + ": " +
+                            (errno == ENOENT ? "File not found" : std::strerror(errno)));
     TPlotCounts counts;
     std::vector<char> block(1 << 22);
     bool atLineStart = true;

@@ -15,11 +15,50 @@ constexpr std::size_t kLookahead = 1024; // longest number token read without co
 constexpr int kFormFeed = 12;
 constexpr char kCtrlZ = 26;
 
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+bool IsDigit(int c) {
+    return c >= '0' && c <= '9';
+}
 
 // Converts a whole token as a decimal real: optional sign, digits with an optional point, an
 // optional exponent. No hex, infinities or NaNs.
+bool ParseReal(std::string_view text, double& value);
+
+// Plain decimals of at most 15 significant digits, the form plot files use: the digits make an
+// exact integer and the power of ten is exact, so one division rounds correctly.
+bool ParsePlainDecimal(std::string_view text, double& value) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++i;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = -1; // digits after the point; -1 before a point is seen
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            ++digits;
+            if (fraction >= 0)
+                ++fraction;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || digits > 15)
+        return false;
+    value = static_cast<double>(mantissa) / kPowers[fraction > 0 ? fraction : 0];
+    if (negative)
+        value = -value;
+    return true;
+}
+
 bool ParseReal(std::string_view text, double& value) {
+    if (ParsePlainDecimal(text, value))
+        return true;
     std::string_view digits = text;
     if (!digits.empty() && (digits[0] == '+' || digits[0] == '-'))
         digits.remove_prefix(1);
@@ -78,6 +117,20 @@ bool TPlotScanner::Refill() {
         char* out = m_Buffer.data() + left;
         bool prevCR = m_PrevRawCR;
         for (std::size_t i = 0; i < got; ++i) {
+            // Eight ordinary characters at a time: copy them when none is a control character
+            // that needs a look (anything below 27: line ends, Ctrl+Z, tabs).
+            while (i + 8 <= got) {
+                std::uint64_t word;
+                std::memcpy(&word, &m_Raw[i], 8);
+                if (((word - 0x1B1B1B1B1B1B1B1BULL) & ~word & 0x8080808080808080ULL) != 0)
+                    break;
+                std::memcpy(out, &word, 8);
+                out += 8;
+                i += 8;
+                prevCR = false;
+            }
+            if (i >= got)
+                break;
             const char c = m_Raw[i];
             if (static_cast<unsigned char>(c) > kCtrlZ) {
                 *out++ = c;
@@ -217,7 +270,7 @@ std::string_view TPlotScanner::ReadNumberToken() {
     EnsureLookahead(kLookahead);
     const char* start = m_Pos;
     const char* p = start;
-    while (p < m_End && static_cast<unsigned char>(*p) > ' ')
+    while (p<m_End&& static_cast<unsigned char>(*p)> ' ')
         ++p;
     if (p == m_End && !m_SourceDone)
         Fail("Invalid numeric input");

@@ -26,9 +26,7 @@ public:
     TPlotScanner& operator=(const TPlotScanner&) = delete;
 
     // True when no character follows.
-    bool AtEnd() {
-        return m_Pos == m_End && !Refill();
-    }
+    bool AtEnd() { return m_Pos == m_End && !Refill(); }
     // Reads one character (0..255, or kEnd) and makes it the current character.
     int Get() {
         if (m_Pos == m_End && !Refill())

@@ -13,7 +13,9 @@ template <class T> void AppendNumber(std::string& out, T value) {
     out.append(buffer, ptr);
 }
 
-void Tab(std::string& out) { out += '\t'; }
+void Tab(std::string& out) {
+    out += '\t';
+}
 
 void AppendVector(std::string& out, const T3DVector& v) {
     Tab(out);
@@ -34,7 +36,9 @@ void Field(std::string& out, std::string_view text) {
     out += text;
 }
 
-void Flag(std::string& out, bool value) { Field(out, std::string_view(value ? "1" : "0")); }
+void Flag(std::string& out, bool value) {
+    Field(out, std::string_view(value ? "1" : "0"));
+}
 
 void DumpModelLine(const TPlotData& d, std::string& out) {
     out += 'Z';
@@ -208,12 +212,23 @@ TPlotSummary SummarizePlotData(const TPlotData& d) {
         (d.Surveys[i].SurveyKind == 0 ? s.Surveys : s.Features)++;
     for (std::int32_t i = 0; i < d.Shots.Count(); ++i) {
         switch (d.Shots.RecordType(i)) {
-        case 'M': ++s.Moves; break;
-        case 'D': ++s.Draws; break;
-        case 'd': ++s.HiddenDraws; break;
-        case 'L': ++s.FeaturePoints; break;
-        case 'V': ++s.FeatureValues; break;
-        default: break;
+        case 'M':
+            ++s.Moves;
+            break;
+        case 'D':
+            ++s.Draws;
+            break;
+        case 'd':
+            ++s.HiddenDraws;
+            break;
+        case 'L':
+            ++s.FeaturePoints;
+            break;
+        case 'V':
+            ++s.FeatureValues;
+            break;
+        default:
+            break;
         }
     }
     s.Traverses = d.TraverseStarts.Count();
@@ -237,18 +252,18 @@ std::string FormatPlotSummary(const TPlotData& d, bool listNames, double loadSec
     line("Sections:", std::to_string(s.Sections));
     line("Surveys:", std::to_string(s.Surveys));
     line("Features:", std::to_string(s.Features));
-    line("Station records:", std::to_string(d.Shots.Count()) + " (M " + std::to_string(s.Moves) +
-                                 ", D " + std::to_string(s.Draws) + ", d " +
-                                 std::to_string(s.HiddenDraws) + ", L " +
-                                 std::to_string(s.FeaturePoints) + ", V " +
-                                 std::to_string(s.FeatureValues) + ")");
+    line("Station records:",
+         std::to_string(d.Shots.Count()) + " (M " + std::to_string(s.Moves) + ", D " +
+             std::to_string(s.Draws) + ", d " + std::to_string(s.HiddenDraws) + ", L " +
+             std::to_string(s.FeaturePoints) + ", V " + std::to_string(s.FeatureValues) + ")");
     line("Traverses:", std::to_string(s.Traverses));
     line("Stations:", std::to_string(s.Vertices) + " distinct, " + std::to_string(s.Edges) +
                           " shots in the graph");
     line("Fixed stations:", std::to_string(s.FixedStations));
     line("Loops:", std::to_string(s.Loops));
-    line("UTM zone:", d.UTMZone == 0 ? std::string("none")
-                                     : std::to_string(d.UTMZone) + (d.UTMZone < 0 ? " (south)" : ""));
+    line("UTM zone:", d.UTMZone == 0
+                          ? std::string("none")
+                          : std::to_string(d.UTMZone) + (d.UTMZone < 0 ? " (south)" : ""));
     line("Datum:", d.DatumName.empty() ? std::string("none") : d.DatumName);
     line("Bounds min (ft):", VectorText(d.MinBounds));
     line("Bounds max (ft):", VectorText(d.MaxBounds));
@@ -276,11 +291,11 @@ std::string FormatPlotSummaryJson(const TPlotData& d, bool listNames, double loa
     field("sections", std::to_string(s.Sections));
     field("surveys", std::to_string(s.Surveys));
     field("features", std::to_string(s.Features));
-    field("stationRecords", "{\"M\": " + std::to_string(s.Moves) + ", \"D\": " +
-                                std::to_string(s.Draws) + ", \"d\": " +
-                                std::to_string(s.HiddenDraws) + ", \"L\": " +
-                                std::to_string(s.FeaturePoints) + ", \"V\": " +
-                                std::to_string(s.FeatureValues) + "}");
+    field("stationRecords", "{\"M\": " + std::to_string(s.Moves) +
+                                ", \"D\": " + std::to_string(s.Draws) +
+                                ", \"d\": " + std::to_string(s.HiddenDraws) +
+                                ", \"L\": " + std::to_string(s.FeaturePoints) +
+                                ", \"V\": " + std::to_string(s.FeatureValues) + "}");
     field("traverses", std::to_string(s.Traverses));
     field("distinctStations", std::to_string(s.Vertices));
     field("graphEdges", std::to_string(s.Edges));

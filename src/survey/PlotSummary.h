@@ -11,11 +11,11 @@ namespace lumora::survey {
 
 struct TPlotSummary {
     std::int32_t Sections = 0;
-    std::int32_t Surveys = 0;  // survey records with SurveyKind 0
-    std::int32_t Features = 0; // SurveyKind 1 or 2
-    std::int64_t Moves = 0;    // 'M'
-    std::int64_t Draws = 0;    // 'D'
-    std::int64_t HiddenDraws = 0; // 'd'
+    std::int32_t Surveys = 0;       // survey records with SurveyKind 0
+    std::int32_t Features = 0;      // SurveyKind 1 or 2
+    std::int64_t Moves = 0;         // 'M'
+    std::int64_t Draws = 0;         // 'D'
+    std::int64_t HiddenDraws = 0;   // 'd'
     std::int64_t FeaturePoints = 0; // 'L'
     std::int64_t FeatureValues = 0; // 'V'
     std::int32_t Traverses = 0;

@@ -6,7 +6,9 @@
 
 namespace lumora::survey {
 
-double Length(const T3DVector& v) { return std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z); }
+double Length(const T3DVector& v) {
+    return std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
+}
 
 T3DVector Normalize(const T3DVector& v) {
     double length = Length(v);

@@ -21,7 +21,9 @@ struct TSegment {
 
 using TTriangle = T3DVector[3];
 
-inline T3DVector Vec(double x, double y, double z) { return {x, y, z}; }
+inline T3DVector Vec(double x, double y, double z) {
+    return {x, y, z};
+}
 inline T3DVector Add(const T3DVector& a, const T3DVector& b) {
     return {a.X + b.X, a.Y + b.Y, a.Z + b.Z};
 }
@@ -31,9 +33,15 @@ inline T3DVector Sub(const T3DVector& a, const T3DVector& b) {
 inline double Dot(const T3DVector& a, const T3DVector& b) {
     return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
 }
-inline T3DVector Scale(const T3DVector& v, double s) { return {v.X * s, v.Y * s, v.Z * s}; }
-inline T3DVector Offset(const T3DVector& v, double s) { return {v.X + s, v.Y + s, v.Z + s}; }
-inline T3DVector DivideBy(const T3DVector& v, double s) { return {v.X / s, v.Y / s, v.Z / s}; }
+inline T3DVector Scale(const T3DVector& v, double s) {
+    return {v.X * s, v.Y * s, v.Z * s};
+}
+inline T3DVector Offset(const T3DVector& v, double s) {
+    return {v.X + s, v.Y + s, v.Z + s};
+}
+inline T3DVector DivideBy(const T3DVector& v, double s) {
+    return {v.X / s, v.Y / s, v.Z / s};
+}
 
 double Length(const T3DVector& v);
 // V divided by its length; the zero vector stays zero (its length counts as 1e-99).

@@ -76,6 +76,8 @@ bool HaveProgram(const std::string& name) {
     return RunCommand("command -v " + ShellQuote(name) + " >/dev/null").ExitCode == 0;
 }
 
-std::string LumoraCli() { return LUMORA_CLI; }
+std::string LumoraCli() {
+    return LUMORA_CLI;
+}
 
 } // namespace lumora::test
