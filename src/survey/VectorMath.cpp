@@ -69,6 +69,8 @@ void ShotAngles(const T3DVector& from, const T3DVector& to, double& bearing, dou
     bearing = Azimuth(d.Y, d.X) * kRadToDeg;
     if (bearing < 0.0)
         bearing += 360.0;
+    if (bearing >= 360.0) // a tiny negative angle rounds up to 360
+        bearing = 0.0;
     if (d.Z == 0.0)
         inclination = 0.0;
     else
