@@ -1,0 +1,196 @@
+#include "platform/scene/MeshFileWriter.h"
+
+#include "platform/scene/XFileStream.h"
+
+#include <fstream>
+
+namespace lumora::scene {
+
+namespace {
+
+struct MeshOptions {
+    unsigned Parts = kSaveNormals | kSaveTextureCoordinates | kSaveMaterials | kSaveTextureNames;
+    bool ModelColors = false; // the model writer's material rule
+};
+
+struct MaterialValues {
+    float Rgba[4] = {1, 1, 1, 1};
+    float Power = 10;
+    Vector Specular{1, 1, 1};
+    Vector Emissive{1, 1, 1};
+};
+
+MaterialValues MaterialOf(const MeshBuilder& mesh, bool modelColors) {
+    MaterialValues values;
+    if (mesh.GetFaceCount() == 0)
+        return values;
+    const FaceData& first = mesh.Faces().front();
+    if (first.FaceMaterial || !modelColors) {
+        values.Rgba[0] = ColorRed(first.FaceColor) / 255.0f;
+        values.Rgba[1] = ColorGreen(first.FaceColor) / 255.0f;
+        values.Rgba[2] = ColorBlue(first.FaceColor) / 255.0f;
+        if (!modelColors)
+            values.Rgba[3] = ColorAlpha(first.FaceColor) / 255.0f;
+    }
+    if (first.FaceMaterial) {
+        values.Power = first.FaceMaterial->GetPower();
+        values.Specular = first.FaceMaterial->GetSpecular();
+        values.Emissive = first.FaceMaterial->GetEmissive();
+    }
+    return values;
+}
+
+void WriteVectors(XFileStream& out, const std::vector<Vector>& vectors) {
+    out.Int(std::uint32_t(vectors.size()), ";");
+    for (std::size_t i = 0; i < vectors.size(); ++i) {
+        out.NewLine();
+        out.Float(vectors[i].X, ";");
+        out.Float(vectors[i].Y, ";");
+        out.Float(vectors[i].Z, i + 1 == vectors.size() ? ";;" : ";,");
+    }
+}
+
+// Per face its corner count, then the vertex (or normal) index of each corner.
+void WriteFaces(XFileStream& out, const MeshBuilder& mesh, bool normals) {
+    const auto& faces = mesh.Faces();
+    out.NewLine();
+    out.Int(std::uint32_t(faces.size()), ";");
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        const auto& corners = faces[f].Corners;
+        out.NewLine();
+        out.Int(std::uint32_t(corners.size()), ";");
+        for (std::size_t c = 0; c < corners.size(); ++c) {
+            const std::uint32_t index = normals ? corners[c].Normal : corners[c].Vertex;
+            const bool lastCorner = c + 1 == corners.size();
+            out.Int(index == kNoNormal ? 0 : index, !lastCorner             ? ","
+                                                    : f + 1 == faces.size() ? ";;"
+                                                                            : ";,");
+        }
+        if (corners.empty())
+            out.Separator(f + 1 == faces.size() ? ";" : ",");
+    }
+}
+
+void WriteMaterialList(XFileStream& out, const MeshBuilder& mesh, const MeshOptions& options) {
+    const MaterialValues m = MaterialOf(mesh, options.ModelColors);
+    out.Begin("MeshMaterialList", "");
+    out.NewLine();
+    out.Int(1, ";");
+    out.NewLine();
+    out.Int(1, ";");
+    out.NewLine();
+    out.Int(0, ";;");
+    out.Begin("Material", "");
+    out.NewLine();
+    for (int i = 0; i < 4; ++i)
+        out.Float(m.Rgba[i], i == 3 ? ";;" : ";");
+    out.NewLine();
+    out.Float(m.Power, ";");
+    out.NewLine();
+    out.Float(m.Specular.X, ";"), out.Float(m.Specular.Y, ";"), out.Float(m.Specular.Z, ";;");
+    out.NewLine();
+    out.Float(m.Emissive.X, ";"), out.Float(m.Emissive.Y, ";"), out.Float(m.Emissive.Z, ";;");
+    const auto& faces = mesh.Faces();
+    if ((options.Parts & kSaveTextureNames) && !faces.empty() && faces.front().FaceTexture &&
+        !faces.front().FaceTexture->GetName().empty()) {
+        out.Begin("TextureFilename", "");
+        out.NewLine();
+        out.String(faces.front().FaceTexture->GetName());
+        out.End();
+    }
+    out.End();
+    out.End();
+}
+
+void WriteNormals(XFileStream& out, const MeshBuilder& mesh) {
+    out.Begin("MeshNormals", "");
+    out.NewLine();
+    WriteVectors(out, mesh.Normals());
+    WriteFaces(out, mesh, true);
+    out.End();
+}
+
+void WriteTextureCoords(XFileStream& out, const MeshBuilder& mesh) {
+    const auto& coords = mesh.TextureCoordinates();
+    out.Begin("MeshTextureCoords", "");
+    out.NewLine();
+    out.Int(std::uint32_t(coords.size()), ";");
+    for (std::size_t i = 0; i < coords.size(); ++i) {
+        out.NewLine();
+        out.Float(coords[i].U, ";");
+        out.Float(coords[i].V, i + 1 == coords.size() ? ";;" : ";,");
+    }
+    out.End();
+}
+
+void Step(const XFileProgress& step) {
+    if (step)
+        step();
+}
+
+void WriteMesh(XFileStream& out, const MeshBuilder& mesh, const MeshOptions& options,
+               const XFileProgress& step) {
+    out.Begin("Mesh", mesh.GetName());
+    out.NewLine();
+    WriteVectors(out, mesh.Vertices());
+    WriteFaces(out, mesh, false);
+    Step(step);
+    if (options.Parts & kSaveMaterials)
+        WriteMaterialList(out, mesh, options);
+    Step(step);
+    if ((options.Parts & kSaveNormals) && mesh.GetNormalCount() > 0)
+        WriteNormals(out, mesh);
+    Step(step);
+    if (options.Parts & kSaveTextureCoordinates)
+        WriteTextureCoords(out, mesh);
+    Step(step);
+    out.End();
+}
+
+Result WriteMeshes(const std::string& path, bool text, std::span<const MeshBuilder* const> meshes,
+                   const MeshOptions& options, const XFileProgress& step) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return Result::WriteFailed;
+    XFileStream out(file, text);
+    out.Begin("Header", "");
+    out.NewLine();
+    out.Int(1, ";"), out.NewLine(), out.Int(0, ";"), out.NewLine(), out.Int(1, ";");
+    out.End();
+    for (const MeshBuilder* mesh : meshes) {
+        WriteMesh(out, *mesh, options, step);
+        if (!out.Finish())
+            return Result::WriteFailed;
+        Step(step);
+    }
+    if (!out.Finish())
+        return Result::WriteFailed;
+    file.close();
+    return file ? Result::Ok : Result::WriteFailed;
+}
+
+} // namespace
+
+Result WriteXFile(const std::string& path, bool text, std::span<const MeshBuilder* const> meshes,
+                  unsigned options) {
+    MeshOptions meshOptions;
+    meshOptions.Parts = options;
+    return WriteMeshes(path, text, meshes, meshOptions, {});
+}
+
+Result WriteMeshFile(const Frame& modelFrame, const std::string& path, bool text,
+                     const XFileProgress& step) {
+    std::vector<const MeshBuilder*> meshes;
+    for (const VisualPtr& visual : modelFrame.GetVisuals())
+        if (const auto* mesh = dynamic_cast<const MeshBuilder*>(visual.get()))
+            meshes.push_back(mesh);
+    MeshOptions options;
+    options.ModelColors = true;
+    return WriteMeshes(path, text, meshes, options, step);
+}
+
+int MeshFileProgressMaximum(const Frame& modelFrame) {
+    return 5 * int(modelFrame.GetVisuals().size());
+}
+
+} // namespace lumora::scene

@@ -1,0 +1,150 @@
+#include "platform/scene/MeshImport.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <filesystem>
+#include <map>
+
+namespace lumora::scene {
+
+namespace {
+
+ImportedMaterial ReadMaterial(const aiMaterial& source) {
+    ImportedMaterial m;
+    aiString name;
+    source.Get(AI_MATKEY_NAME, name);
+    aiColor4D diffuse(1, 1, 1, 1);
+    if (source.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse) == AI_SUCCESS &&
+        std::string(name.C_Str()) != AI_DEFAULT_MATERIAL_NAME) {
+        m.Diffuse = ColorFromRGBA(diffuse.r, diffuse.g, diffuse.b, diffuse.a);
+        m.HasColor = true;
+    }
+    source.Get(AI_MATKEY_SHININESS, m.Power);
+    aiColor3D color;
+    if (source.Get(AI_MATKEY_COLOR_SPECULAR, color) == AI_SUCCESS)
+        m.Specular = {color.r, color.g, color.b};
+    if (source.Get(AI_MATKEY_COLOR_EMISSIVE, color) == AI_SUCCESS)
+        m.Emissive = {color.r, color.g, color.b};
+    aiString texture;
+    if (source.GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS)
+        m.TextureFile = texture.C_Str();
+    return m;
+}
+
+void AppendMesh(const aiMesh& source, ImportedMesh& mesh) {
+    const auto base = std::uint32_t(mesh.Positions.size());
+    const bool normals = source.HasNormals();
+    const bool coords = source.HasTextureCoords(0);
+    for (unsigned i = 0; i < source.mNumVertices; ++i) {
+        const aiVector3D& p = source.mVertices[i];
+        mesh.Positions.push_back({p.x, p.y, p.z});
+        mesh.Normals.push_back(
+            normals ? Vector{source.mNormals[i].x, source.mNormals[i].y, source.mNormals[i].z}
+                    : Vector{});
+        mesh.TexCoords.push_back(
+            coords ? TextureCoord{source.mTextureCoords[0][i].x, source.mTextureCoords[0][i].y}
+                   : TextureCoord{});
+    }
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+        const aiFace& face = source.mFaces[f];
+        if (face.mNumIndices < 3)
+            continue; // points and lines are not faces
+        ImportedFace out;
+        out.Material = source.mMaterialIndex;
+        for (unsigned c = 0; c < face.mNumIndices; ++c)
+            out.Indices.push_back(base + face.mIndices[c]);
+        mesh.Faces.push_back(std::move(out));
+    }
+}
+
+bool AnyNormals(const aiScene& scene) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m)
+        if (scene.mMeshes[m]->HasNormals())
+            return true;
+    return false;
+}
+
+} // namespace
+
+Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return Result::FileNotFound;
+    unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_PreTransformVertices |
+                     aiProcess_ValidateDataStructure;
+    if (triangulate)
+        flags |= aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
+    try {
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(path, flags);
+        if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
+            return Result::BadFile;
+        ImportedMesh result;
+        for (unsigned m = 0; m < scene->mNumMaterials; ++m)
+            result.Materials.push_back(ReadMaterial(*scene->mMaterials[m]));
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+            AppendMesh(*scene->mMeshes[m], result);
+        if (result.Faces.empty())
+            return Result::BadFile;
+        if (!AnyNormals(*scene))
+            result.Normals.clear();
+        result.Folder = std::filesystem::path(path).parent_path().string();
+        mesh = std::move(result);
+        return Result::Ok;
+    } catch (const std::exception&) {
+        return Result::BadFile;
+    }
+}
+
+void AppendImported(MeshBuilder& builder, const ImportedMesh& imported) {
+    std::vector<MaterialPtr> materials;
+    std::vector<TexturePtr> textures;
+    std::map<std::string, TexturePtr> loaded;
+    for (const ImportedMaterial& m : imported.Materials) {
+        auto material = std::make_shared<Material>(m.Power);
+        material->SetSpecular(m.Specular.X, m.Specular.Y, m.Specular.Z);
+        material->SetEmissive(m.Emissive.X, m.Emissive.Y, m.Emissive.Z);
+        materials.push_back(material);
+        TexturePtr texture;
+        if (!m.TextureFile.empty()) {
+            auto [it, added] = loaded.try_emplace(m.TextureFile);
+            if (added && Succeeded(Texture::Load(
+                             (std::filesystem::path(imported.Folder) / m.TextureFile).string(), 256,
+                             32, it->second)))
+                it->second->SetName(m.TextureFile);
+            texture = it->second;
+        }
+        textures.push_back(texture);
+    }
+    std::vector<Vector> vertices = builder.Vertices();
+    std::vector<TextureCoord> coords = builder.TextureCoordinates();
+    std::vector<Vector> normals = builder.Normals();
+    std::vector<FaceData> faces = builder.Faces();
+    const auto vertexBase = std::uint32_t(vertices.size());
+    const auto normalBase = std::uint32_t(normals.size());
+    vertices.insert(vertices.end(), imported.Positions.begin(), imported.Positions.end());
+    coords.resize(vertexBase);
+    coords.insert(coords.end(), imported.TexCoords.begin(), imported.TexCoords.end());
+    normals.insert(normals.end(), imported.Normals.begin(), imported.Normals.end());
+    const bool withNormals = !imported.Normals.empty();
+    for (const ImportedFace& face : imported.Faces) {
+        FaceData data;
+        const bool known = face.Material < imported.Materials.size();
+        data.FaceColor = known && imported.Materials[face.Material].HasColor
+                             ? imported.Materials[face.Material].Diffuse
+                             : builder.GetColor();
+        data.FaceMaterial = known ? materials[face.Material] : builder.GetMaterial();
+        data.FaceTexture =
+            known && textures[face.Material] ? textures[face.Material] : builder.GetTexture();
+        for (std::uint32_t index : face.Indices)
+            data.Corners.push_back(
+                {vertexBase + index, withNormals ? normalBase + index : kNoNormal});
+        faces.push_back(std::move(data));
+    }
+    builder.Assign(std::move(vertices), std::move(coords), std::move(normals), std::move(faces));
+}
+
+} // namespace lumora::scene
