@@ -7,5 +7,7 @@ namespace lumora::cli {
 
 void AddInfoCommand(CLI::App& app);
 void AddGenCommand(CLI::App& app);
+void AddPassagesCommand(CLI::App& app);
+void AddExportCommand(CLI::App& app);
 
 } // namespace lumora::cli

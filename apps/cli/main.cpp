@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     lumora::cli::AddInfoCommand(app);
     lumora::cli::AddGenCommand(app);
+    lumora::cli::AddPassagesCommand(app);
+    lumora::cli::AddExportCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,151 @@
+// lumora passages: builds the passage walls of a plot file, counts them, and can write them as OBJ.
+#include "CliUi.h"
+#include "Commands.h"
+
+#include "passage/PassageLib.h"
+#include "passage/PassageObj.h"
+#include "survey/PlotReader.h"
+#include "survey/SuiteSettings.h"
+
+#include <charconv>
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace lumora::cli {
+
+namespace {
+
+using passage::T3DVector;
+
+struct TPassagesArgs {
+    std::string FileName;
+    std::string ObjFileName;
+    passage::TPassageOptions Options; // starts from the initial values of the passage options
+    bool NoExpand = false;
+    bool NoMerge = false;
+    bool NoVertical = false;
+};
+
+struct TPassageCounts {
+    std::int64_t Walls = 0;
+    std::int64_t Caps = 0;
+    double Seconds = 0.0;
+};
+
+std::string Fixed(double value, int digits) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    return std::string(buffer, result.ptr);
+}
+
+// Stores the command's choices in the process's passage options, as every caller of a run does.
+void StoreOptions(const TPassagesArgs& args) {
+    passage::TPassageOptions& options = passage::PassageOptions();
+    options = args.Options;
+    options.ExpandWalls = !args.NoExpand;
+    options.MergePass = !args.NoMerge;
+    options.VerticalPrisms = !args.NoVertical;
+}
+
+TPassageCounts Generate(passage::TObjMesh* mesh) {
+    TPassageCounts counts;
+    auto wall = [&](const T3DVector& p0, const T3DVector& p1, const T3DVector& p2,
+                    const T3DVector& p3) {
+        ++counts.Walls;
+        if (mesh)
+            mesh->AddQuad(p0, p1, p2, p3);
+    };
+    // The viewer's order: both caps face out of the tube.
+    auto cap = [&](const T3DVector& centre, const T3DVector& a, const T3DVector& b, bool isStart) {
+        ++counts.Caps;
+        if (mesh && isStart)
+            mesh->AddTriangle(centre, a, b);
+        else if (mesh)
+            mesh->AddTriangle(centre, b, a);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    passage::GeneratePassages(cap, wall, nullptr);
+    counts.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return counts;
+}
+
+void RunPassages(const TPassagesArgs& args) {
+    StoreOptions(args);
+    if (args.Options.MetricUnits)
+        survey::ReadUnitSettings();
+    CliUi ui;
+    survey::LoadPlotFile(survey::PlotData(), args.FileName, {}, ui);
+    const survey::TPlotCounts records = survey::CountPlotRecords(args.FileName);
+    std::unique_ptr<passage::TObjMesh> mesh;
+    if (!args.ObjFileName.empty())
+        mesh = std::make_unique<passage::TObjMesh>();
+    const TPassageCounts counts = Generate(mesh.get());
+    const passage::TMeshEstimate estimate = passage::EstimatePassageMesh(
+        records.DrawCount, records.EndCount, passage::PassageOptions());
+    std::cout << "Wall quadrilaterals: " << counts.Walls << '\n'
+              << "Cap triangles: " << counts.Caps << '\n'
+              << "PolygonCount: " << passage::PassageRunState().PolygonCount << '\n'
+              << "Estimate: " << estimate.Vertices << " vertices, " << estimate.Normals
+              << " normals, " << estimate.Faces << " faces\n"
+              << "Time: " << Fixed(counts.Seconds, 3) << " s\n";
+    if (mesh) {
+        mesh->Write(args.ObjFileName);
+        std::cout << "OBJ: " << args.ObjFileName << " (" << mesh->VertexCount() << " vertices, "
+                  << mesh->FaceCount() << " faces)\n";
+    }
+}
+
+void AddOptionFlags(CLI::App& command, TPassagesArgs& args) {
+    passage::TPassageOptions& o = args.Options;
+    const std::map<std::string, passage::TPassShape> shapes{
+        {"square", passage::TPassShape::Square},
+        {"diamond", passage::TPassShape::Diamond},
+        {"octagon", passage::TPassShape::Octagon}};
+    command.add_option("--shape", o.PassShape, "Cross-section shape (default octagon)")
+        ->transform(CLI::CheckedTransformer(shapes, CLI::ignore_case));
+    command.add_option("--round", o.RoundDepth, "Rounding passes (default 1)")
+        ->check(CLI::IsMember({0, 1, 2}));
+    command
+        .add_option("--corner", o.CornerThreshold,
+                    "Round stations turning by more than DEG degrees (default 20)")
+        ->check(CLI::Range(0.0, 180.0));
+    command
+        .add_option("--substitute", o.SubstituteDiam,
+                    "Dimension in feet for stations without any; 0 none (default 2)")
+        ->check(CLI::NonNegativeNumber);
+    command.add_flag("--no-expand", args.NoExpand,
+                     "Do not fill missing dimensions from neighbours");
+    command.add_flag("--seal", o.SealEnds, "Close the ends of every traverse");
+    command.add_flag("--no-merge", args.NoMerge, "Do not average the rings meeting at a station");
+    command.add_flag("--no-vertical", args.NoVertical, "No horizontal rings on steep shots");
+    command
+        .add_option("--vertical", o.VerticalThreshold,
+                    "Inclination in degrees from which a shot is steep (default 50)")
+        ->check(CLI::Range(0.0, 90.0));
+    command.add_flag("--hidden", o.IncludeHiddenShots, "Also use hidden shots");
+    command.add_flag("--metric", o.MetricUnits, "Positions and dimensions in metres");
+    command.add_flag("--center", o.CenterOnCave, "Subtract the centre of the plot bounds");
+}
+
+} // namespace
+
+void AddPassagesCommand(CLI::App& app) {
+    auto args = std::make_shared<TPassagesArgs>();
+    CLI::App* command =
+        app.add_subcommand("passages", "Build the passage walls of a plot file and count them");
+    command->add_option("FILE", args->FileName, "Plot file (*.plt, *.plf)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    AddOptionFlags(*command, *args);
+    command->add_option("--obj", args->ObjFileName,
+                        "Also write the walls and caps as a Wavefront OBJ file");
+    command->callback([args] { RunPassages(*args); });
+}
+
+} // namespace lumora::cli

@@ -1,0 +1,94 @@
+// Speed of the Shapefile layers and the zip archive on a generated cave.
+#include "exporter/ShapeExport.h"
+#include "exporter/ShapeGlobal.h"
+#include "exporter/ShapePassage.h"
+#include "exporter/ShapeSurvey.h"
+#include "survey/PlotGenerator.h"
+#include "survey/PlotReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using namespace lumora;
+using namespace lumora::exporter;
+
+// A generated cave of the given number of station lines, read once per size.
+survey::TPlotData& Cave(std::int64_t stations) {
+    static std::map<std::int64_t, std::unique_ptr<survey::TPlotData>> caves;
+    auto& cave = caves[stations];
+    if (!cave) {
+        const auto file = std::filesystem::temp_directory_path() /
+                          ("lumora-bench-" + std::to_string(::getpid()) + ".plt");
+        survey::TGenOptions options;
+        options.Stations = stations;
+        options.Sections = 5;
+        survey::GeneratePlotFile(file.string(), options);
+        cave = std::make_unique<survey::TPlotData>();
+        SilentUi ui;
+        survey::LoadPlotFile(*cave, file.string(), {}, ui);
+        std::filesystem::remove(file);
+    }
+    return *cave;
+}
+
+std::string OutputFolder() {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("lumora-bench-out-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    return folder.string() + "/";
+}
+
+void RunExport(benchmark::State& state, TShapeDataType type, bool zip) {
+    survey::TPlotData& data = Cave(state.range(0));
+    const std::string folder = OutputFolder();
+    SilentUi ui;
+    TExportOptions options;
+    options.DataTypes = type;
+    options.ZipShape = zip;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        state.ResumeTiming();
+        TShapeExportIo io;
+        io.Ui = &ui;
+        io.ChooseSetName = [&](const std::string& offered) {
+            return std::optional<std::string>(folder + offered);
+        };
+        if (!ExportShapefile(data, "cave.plt", options, io))
+            state.SkipWithError("the export wrote nothing");
+    }
+    std::filesystem::remove_all(folder);
+    state.SetItemsProcessed(state.iterations() * data.Shots.Count());
+    state.counters["shots"] = data.Shots.Count();
+}
+
+void BM_Stations(benchmark::State& s) {
+    RunExport(s, TShapeDataType::Stations, false);
+}
+void BM_SurveyShots(benchmark::State& s) {
+    RunExport(s, TShapeDataType::SurveyShots, false);
+}
+void BM_Passage(benchmark::State& s) {
+    RunExport(s, TShapeDataType::Passage, false);
+}
+void BM_PolygonPrism(benchmark::State& s) {
+    RunExport(s, TShapeDataType::PolygonPrism, false);
+}
+void BM_PolygonPrismZipped(benchmark::State& s) {
+    RunExport(s, TShapeDataType::PolygonPrism, true);
+}
+
+BENCHMARK(BM_Stations)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SurveyShots)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Passage)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonPrism)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonPrismZipped)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace

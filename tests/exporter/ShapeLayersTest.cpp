@@ -1,0 +1,476 @@
+#include "exporter/ShapeExport.h"
+#include "exporter/ShapePassage.h"
+#include "exporter/ShapeSurvey.h"
+#include "passage/PassageLib.h"
+#include "support/RecordingUi.h"
+#include "support/TestSupport.h"
+#include "survey/GeoRef.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+using namespace lumora::exporter;
+using namespace lumora::test;
+using lumora::survey::T3DVector;
+using lumora::survey::TPlotData;
+using lumora::survey::TPlotRecord;
+
+namespace {
+
+// Builds a plot by hand: sections, surveys and records, keeping traverse starts and bounds.
+struct TPlotBuilder {
+    TPlotData Data;
+    bool FirstRecord = true;
+
+    TPlotBuilder() {
+        Data.Loaded = true;
+        Data.UTMZone = 13;
+        Data.DatumName = "North American 1927";
+        Data.Georeferenced = true;
+    }
+    void Section(const std::string& name) {
+        lumora::survey::TSectionRecord s;
+        s.Name.Assign(name);
+        s.FirstSurvey = Data.Surveys.Count();
+        Data.Sections.AddSection(s);
+    }
+    void Survey(const std::string& name, int kind = 0) {
+        lumora::survey::TSurveyRecord s;
+        s.Name.Assign(name);
+        s.SurveyKind = static_cast<std::uint8_t>(kind);
+        s.IsFeature = kind != 0;
+        s.Day = 7;
+        s.Month = 11;
+        s.Year = 1998;
+        s.FirstShot = Data.Shots.Count();
+        s.FirstTraverse = Data.TraverseStarts.Count();
+        s.MinBounds = {1e300, 1e300, 1e300};
+        s.MaxBounds = {-1e300, -1e300, -1e300};
+        Data.Surveys.Add(s);
+    }
+    void Rec(char type, const std::string& name, T3DVector p, float lrud = 3.0f) {
+        TPlotRecord r;
+        r.RecordType = type;
+        r.Station.Assign(name);
+        r.Position = p;
+        r.Left = r.Right = r.Up = r.Down = lrud;
+        if (type == 'M' || type == 'L')
+            Data.TraverseStarts.Add(Data.Shots.Count());
+        Data.Shots.Add(r);
+        auto& s = Data.Surveys.At(Data.Surveys.Count() - 1);
+        s.MinBounds = lumora::survey::VecMin(s.MinBounds, p);
+        s.MaxBounds = lumora::survey::VecMax(s.MaxBounds, p);
+        Data.MinBounds = FirstRecord ? p : lumora::survey::VecMin(Data.MinBounds, p);
+        Data.MaxBounds = FirstRecord ? p : lumora::survey::VecMax(Data.MaxBounds, p);
+        FirstRecord = false;
+    }
+    void Value(const std::string& name, T3DVector p, float value, float lo, float hi) {
+        Rec('L', name, p);
+        TPlotRecord r = Data.Shots.Get(Data.Shots.Count() - 1);
+        r.Right = value;
+        r.Down = lo;
+        r.Up = hi;
+        Data.Shots.Put(Data.Shots.Count() - 1, r);
+    }
+};
+
+// Two sections; survey A has a hidden shot and a branch; B revisits A4; one line feature and one
+// location feature with a range.
+void BuildCave(TPlotBuilder& b) {
+    b.Section("North, \"old\" part");
+    b.Survey("A");
+    b.Rec('M', "A1", {1000, 2000, 100}, 40.0f);
+    b.Rec('D', "A2", {1010, 2000, 95});
+    b.Rec('d', "A3", {1010, 2010, 95});
+    b.Rec('D', "A4", {1020, 2010, 92});
+    b.Rec('M', "A2", {1010, 2000, 95});
+    b.Rec('D', "A5", {1010, 1990, 94}, -1.0f);
+    b.Section("South");
+    b.Survey(std::string(300, 'S'));
+    b.Rec('M', "A4", {1020, 2010, 92});
+    b.Rec('D', "B\xE9\xE9", {1030, 2000, 90});
+    b.Survey("Stream", 1);
+    b.Rec('M', "F1", {1000, 2005, 99});
+    b.Rec('D', "F2", {1005, 2005, 99});
+    b.Survey("Pools", 2);
+    b.Value("P1", {1001, 2001, 98}, 5.25f, 1.0f, 12.5f);
+    b.Value("P1", {1001, 2001, 98}, 5.25f, 1.0f, 12.5f);
+    b.Value("A2", {1010, 2000, 95}, 123.45f, 2.0f, 3.0f);
+}
+
+struct TExport {
+    TempDir Dir;
+    RecordingUi Ui;
+    std::vector<std::string> Statuses;
+    std::vector<int> Gauge;
+    std::string Offered;
+
+    TShapeExportIo Io() {
+        TShapeExportIo io;
+        io.Ui = &Ui;
+        io.ChooseSetName = [this](const std::string& offered) {
+            Offered = offered;
+            return std::optional<std::string>(Dir.File(offered));
+        };
+        io.ShowStatus = [this](const std::string& s) { Statuses.push_back(s); };
+        io.ShowGauge = [this](int p) { Gauge.push_back(p); };
+        return io;
+    }
+    bool Run(TPlotData& data, const TExportOptions& o, const TPolygonBounds& bounds = {}) {
+        return ExportShapefile(data, "/somewhere/cave.plt", o, Io(), bounds);
+    }
+    std::string File(const std::string& extension) { return Dir.File(Offered + "." + extension); }
+    std::string Ogr() {
+        EXPECT_TRUE(HaveProgram("ogrinfo")) << "the peer check needs ogrinfo (gdal-bin)";
+        const CommandResult r = RunCommand("ogrinfo -ro -al " + ShellQuote(File("shp")));
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(r.Err.find("ERROR"), std::string::npos) << r.Err;
+        return r.Out;
+    }
+    // Rows of the table as dbfread reads them, one line per row: the values joined by '|'.
+    std::string Rows(const std::string& fields) {
+        const CommandResult r =
+            RunCommand("/usr/bin/python3 -c 'import dbfread,sys\n"
+                       "for row in dbfread.DBF(sys.argv[1],encoding=\"latin-1\"):\n"
+                       "  print(\"|\".join(str(row[f]) for f in sys.argv[2].split(\",\")))' " +
+                       ShellQuote(File("dbf")) + " " + ShellQuote(fields));
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        return r.Out;
+    }
+};
+
+TExportOptions Options(TShapeDataType type) {
+    TExportOptions o;
+    o.DataTypes = type;
+    o.ZipShape = false;
+    return o;
+}
+
+int FeatureCount(const std::string& ogr) {
+    std::smatch m;
+    if (!std::regex_search(ogr, m, std::regex("Feature Count: (\\d+)")))
+        return -1;
+    return std::stoi(m[1]);
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(ShapeLayers, StationsAreWrittenOnceAtTheirFirstRecord) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
+    EXPECT_EQ(e.Offered, "cave_3Dsta");
+    const std::string ogr = e.Ogr();
+    EXPECT_TRUE(Has(ogr, "Geometry: 3D Measured Point")) << ogr;
+    EXPECT_EQ(FeatureCount(ogr), 5) << ogr; // A1 A2 A4 A5 B; A3 is hidden
+    EXPECT_TRUE(Has(ogr, "POINT ZM (1000 2000 100 0)")) << ogr;
+    EXPECT_TRUE(Has(ogr, "LEFT: Real (4.2)")) << ogr;
+    EXPECT_EQ(e.Rows("SECTION,STATION,QUILTRA_Z,LEFT,DOWN"),
+              "North, \"old\" part|A1|100.0|40.0|40.0\n"
+              "North, \"old\" part|A2|95.0|3.0|3.0\n"
+              "North, \"old\" part|A4|92.0|3.0|3.0\n"
+              "North, \"old\" part|A5|94.0|None|None\n"
+              "South|B\xC3\xA9\xC3\xA9|90.0|3.0|3.0\n");
+    EXPECT_EQ(e.Statuses.back(), kCompletedText);
+    EXPECT_EQ(e.Gauge.front(), 0);
+}
+
+TEST(ShapeLayers, HiddenStationsAndTwoDimensionalPoints) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    TExportOptions o = Options(TShapeDataType::Stations);
+    o.ShowHidden = true;
+    o.ThreeD = false;
+    ASSERT_TRUE(e.Run(b.Data, o));
+    const std::string ogr = e.Ogr();
+    EXPECT_TRUE(Has(ogr, "Geometry: Point")) << ogr;
+    EXPECT_EQ(FeatureCount(ogr), 6) << ogr;
+}
+
+TEST(ShapeLayers, MetresWithTheInternationalFootCutTheLeftDimension) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    TExportOptions o = Options(TShapeDataType::Stations);
+    o.Meters = true;
+    TShapeWriter w(b.Data, e.Io());
+    ASSERT_EQ(w.FeetToMeters, 0.3048);
+    ASSERT_TRUE(ExportStations(w, "cave.plt", o));
+    const std::string dbf = ReadFile(w.TableFileName());
+    EXPECT_TRUE(Has(dbf, "12.112.1")) << "Left and Right of 40 ft";
+    EXPECT_TRUE(Has(e.Ogr(), "POINT ZM (304.8 609.6 30.48 0)"));
+}
+
+TEST(ShapeLayers, SurveysListEverySurveyWithItsBounds) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Surveys)));
+    const std::string ogr = e.Ogr();
+    EXPECT_EQ(FeatureCount(ogr), 4) << ogr;
+    EXPECT_TRUE(Has(ogr, "Geometry: 3D Measured Line String")) << ogr;
+    EXPECT_TRUE(Has(ogr, "MULTILINESTRING ZM ((1000 2000 100 0,1010 2000 95 0,1020 2010 92 0),"
+                         "(1010 2000 95 0,1010 1990 94 0))"))
+        << ogr;
+    EXPECT_TRUE(Has(ogr, "QUILTRA_EMA (Real) = 1020")) << ogr;
+    const std::string rows = e.Rows("SURVEY,MONTH,DAY,YEAR,QUILTRA_VMI");
+    EXPECT_TRUE(Has(rows, "A|11|7|1998|92.0\n" + std::string(255, 'S') + "|11|7|1998|90.0\n"))
+        << rows;
+}
+
+TEST(ShapeLayers, ShotRowsMatchShotRecords) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::SurveyShots)));
+    const std::string ogr = e.Ogr();
+    EXPECT_EQ(FeatureCount(ogr), 4) << ogr;
+    EXPECT_EQ(e.Rows("FR_STATION,TO_STATION,ELEVATION"),
+              "A1|A2|95.0\nA3|A4|92.0\nA2|A5|94.0\nA4|B\xC3\xA9\xC3\xA9|90.0\n");
+    EXPECT_TRUE(Has(ogr, "LINESTRING ZM (1010 2010 95 0,1020 2010 92 0)")) << ogr;
+}
+
+TEST(ShapeLayers, SplitShotsHalveEveryShot) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    TExportOptions o = Options(TShapeDataType::SplitShots);
+    o.ThreeD = false;
+    ASSERT_TRUE(e.Run(b.Data, o));
+    const std::string ogr = e.Ogr();
+    EXPECT_EQ(e.Offered, "cave_2Dsplt");
+    EXPECT_EQ(FeatureCount(ogr), 8) << ogr;
+    EXPECT_TRUE(Has(ogr, "LINESTRING (1000 2000,1005 2000)")) << ogr;
+    EXPECT_TRUE(Has(ogr, "LINESTRING (1005 2000,1010 2000)")) << ogr;
+    EXPECT_TRUE(Has(e.Rows("TO_STATION"), "A2\nA2\nA4\nA4\n"));
+}
+
+TEST(ShapeLayers, FeatureLocationsOncePerFeature) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::FeatureLocations)));
+    EXPECT_EQ(FeatureCount(e.Ogr()), 2);
+    EXPECT_EQ(e.Rows("SECTION,FEATURE,STATION,RANGE_MIN,RANGE_MAX,VALUE"),
+              "|Pools|P1|1.0|12.5|5.25\n|Pools|A2|2.0|3.0|123.0\n");
+}
+
+TEST(ShapeLayers, FeatureLinesAndMissingFeatures) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::FeatureLines)));
+    EXPECT_EQ(FeatureCount(e.Ogr()), 1);
+    EXPECT_EQ(e.Rows("SURVEY"), "Stream\n");
+
+    TPlotBuilder plain;
+    plain.Section("X");
+    plain.Survey("A");
+    plain.Rec('M', "1", {0, 0, 0});
+    plain.Rec('D', "2", {1, 0, 0});
+    TExport none;
+    EXPECT_FALSE(none.Run(plain.Data, Options(TShapeDataType::FeatureLines)));
+    EXPECT_FALSE(none.Run(plain.Data, Options(TShapeDataType::FeatureLocations)));
+    EXPECT_EQ(none.Ui.Warnings, (std::vector<std::string>{"No Line Feautures in the File",
+                                                          "No Location Feautures in the File"}));
+    EXPECT_TRUE(std::filesystem::is_empty(none.Dir.Path()));
+}
+
+TEST(ShapeLayers, OnlyFeaturesGiveEmptySetsThatPeersRead) {
+    TPlotBuilder b;
+    b.Section("F");
+    b.Survey("Stream", 1);
+    b.Rec('M', "F1", {0, 0, 0});
+    b.Rec('D', "F2", {5, 0, 0});
+    for (auto type :
+         {TShapeDataType::Stations, TShapeDataType::SurveyShots, TShapeDataType::SplitShots}) {
+        TExport e;
+        ASSERT_TRUE(e.Run(b.Data, Options(type)));
+        EXPECT_EQ(ReadFile(e.File("shp")).size(), 100u);
+        EXPECT_EQ(FeatureCount(e.Ogr()), 0);
+    }
+    TExport surveys;
+    ASSERT_TRUE(surveys.Run(b.Data, Options(TShapeDataType::Surveys)));
+    EXPECT_EQ(FeatureCount(surveys.Ogr()), 1);
+}
+
+TEST(ShapeLayers, ProjectionTexts) {
+    const std::string nad27 = ProjectionText("North American 1927", 13);
+    EXPECT_EQ(nad27,
+              "PROJCS[\"NAD_1927_UTM_Zone_13N\",GEOGCS[\"GCS_Clarke_1866\",DATUM[\"D_Clarke_1866\","
+              "SPHEROID[\"Clarke_1866\",6378206.4,294.9786982]],PRIMEM[\"Greenwich\",0.0],"
+              "UNIT[\"Degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],"
+              "PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\",0.0],"
+              "PARAMETER[\"Central_Meridian\",-105.0],PARAMETER[\"Scale_Factor\",0.9996],"
+              "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]");
+    const std::string nad83 = ProjectionText("North American 1983", 10);
+    EXPECT_TRUE(Has(nad83, "NAD_1983_UTM_Zone_10N\",GEOGCS[\"GCS_GRS_1980\""));
+    EXPECT_TRUE(Has(nad83, "Central_Meridian\",-123.0]"));
+    const std::string outside = ProjectionText("North American 1983", 30);
+    EXPECT_TRUE(Has(outside, "WGS_1984_UTM_Zone_30N\",GEOGCS[\"GCS_WGS_1984\""));
+    const std::string south = ProjectionText("WGS 1984", -33);
+    EXPECT_TRUE(Has(south, "WGS_1984_UTM_Zone_33S"));
+    EXPECT_TRUE(Has(south, "False_Northing\",10000000.0],PARAMETER[\"Central_Meridian\",15.0]"));
+    EXPECT_TRUE(Has(ProjectionText("North American 1927", -13), "WGS_1984_UTM_Zone_13S"));
+    EXPECT_TRUE(
+        Has(ProjectionText("WGS 1972", 59), "WGS_1972_UTM_Zone_59N\",GEOGCS[\"GCS_WGS_1972"));
+}
+
+TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
+    ASSERT_TRUE(HaveProgram("gdalsrsinfo")) << "the peer check needs gdalsrsinfo (gdal-bin)";
+    TPlotBuilder b;
+    BuildCave(b);
+    b.Data.UTMZone = -33;
+    b.Data.DatumName = "WGS 1984";
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
+    const CommandResult r = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(e.File("prj")));
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_TRUE(Has(r.Out, "+proj=utm +zone=33 +south")) << r.Out;
+    EXPECT_TRUE(Has(r.Out, "+datum=WGS84")) << r.Out;
+
+    b.Data.UTMZone = 13;
+    b.Data.DatumName = "North American 1927";
+    TExport nad;
+    ASSERT_TRUE(nad.Run(b.Data, Options(TShapeDataType::Surveys)));
+    const CommandResult n = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(nad.File("prj")));
+    EXPECT_TRUE(Has(n.Out, "+proj=utm +zone=13") && Has(n.Out, "+ellps=clrk66")) << n.Out;
+}
+
+TEST(ShapeLayers, MissingGeoreferenceGivesTheGenericProjection) {
+    TPlotBuilder b;
+    BuildCave(b);
+    b.Data.UTMZone = 0;
+    b.Data.Georeferenced = false;
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
+    ASSERT_EQ(e.Ui.Warnings.size(), 1u);
+    EXPECT_EQ(e.Ui.Warnings[0], lumora::survey::GeoreferenceWarning(kGenericProjectionLine));
+    EXPECT_EQ(ReadFile(e.File("prj")), ProjectionText("WGS 1984", 13));
+}
+
+TEST(ShapeLayers, ZipHoldsTheSetsFilesExactly) {
+    ASSERT_TRUE(HaveProgram("unzip")) << "the peer check needs unzip";
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport e;
+    TExportOptions o = Options(TShapeDataType::SurveyShots);
+    o.ZipShape = true;
+    WriteFile(e.Dir.File("cave_3Dshots.zip"), "an old archive");
+    ASSERT_TRUE(e.Run(b.Data, o));
+    const std::string zip = e.File("zip");
+    const CommandResult t = RunCommand("unzip -t " + ShellQuote(zip));
+    EXPECT_EQ(t.ExitCode, 0) << t.Out << t.Err;
+    const CommandResult list = RunCommand("unzip -Z1 " + ShellQuote(zip));
+    EXPECT_EQ(list.Out, "cave_3Dshots.shp\ncave_3Dshots.shx\ncave_3Dshots.dbf\ncave_3Dshots.prj\n");
+    for (const char* ext : {"shp", "shx", "dbf", "prj"}) {
+        const CommandResult p =
+            RunCommand("unzip -p " + ShellQuote(zip) + " cave_3Dshots." + std::string(ext));
+        EXPECT_EQ(p.Out, ReadFile(e.File(ext))) << ext;
+    }
+}
+
+TEST(ShapeLayers, LargestDimensionIgnoresMissingValues) {
+    TPlotBuilder b;
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "1", {0, 0, 0}, 950.0f);
+    b.Rec('D', "2", {10, 0, 0}, 7.5f);
+    EXPECT_EQ(LargestPassageDimension(b.Data), 7.5);
+    TPlotBuilder none;
+    none.Section("X");
+    none.Survey("A");
+    none.Rec('M', "1", {0, 0, 0}, 0.0f);
+    EXPECT_EQ(LargestPassageDimension(none.Data), 0.0);
+}
+
+TEST(ShapeLayers, PassageOutlinesMergeOnlyBetweenShots) {
+    TPlotBuilder b;
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "1", {0, 0, 0}, 2.0f);
+    b.Rec('D', "2", {0, 10, 0}, 2.0f);
+    b.Rec('D', "3", {10, 10, 0}, 2.0f);
+    TExport e;
+    TExportOptions o = Options(TShapeDataType::Passage);
+    o.ThreeD = false;
+    ASSERT_TRUE(e.Run(b.Data, o));
+    const std::string ogr = e.Ogr();
+    EXPECT_EQ(FeatureCount(ogr), 2) << ogr;
+    EXPECT_TRUE(Has(ogr, "Geometry: Polygon")) << ogr;
+    // First shot due north: from-station corners unmerged at x -2 and 2; the to-station
+    // corners averaged with the second shot's.
+    const std::string shp = ReadFile(e.File("shp"));
+    auto at = [&](std::size_t offset) {
+        double v;
+        std::memcpy(&v, shp.data() + offset, 8);
+        return v;
+    };
+    EXPECT_EQ(at(36), -2.0); // bounds widened by the largest dimension
+    const double rings[2][10] = {{-2, 0, -1, 11, 1, 9, 2, 0, -2, 0},
+                                 {-1, 11, 10, 12, 10, 8, 1, 9, -1, 11}};
+    const std::size_t recordSize = 8 + 44 + 4 + 80;
+    for (int r = 0; r < 2; ++r)
+        for (int i = 0; i < 10; ++i)
+            EXPECT_NEAR(at(100 + r * recordSize + 56 + 8 * i), rings[r][i], 1e-9) << r << " " << i;
+}
+
+TEST(ShapeLayers, PrismFacesAndRowsPerShot) {
+    TPlotBuilder b;
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "1", {0, 0, 0}, 2.0f);
+    b.Rec('D', "2", {0, 10, -1}, 2.0f);
+    b.Rec('D', "3", {0, 20, -2}, 2.0f);
+    for (int shape : {2, 0}) {
+        for (auto type : {TShapeDataType::PolygonPrism, TShapeDataType::MultipatchPrism}) {
+            TExport e;
+            TExportOptions o = Options(type);
+            o.Walls.PassShape = shape;
+            ASSERT_TRUE(e.Run(b.Data, o));
+            const int faces = shape == 2 ? 8 : 4;
+            const std::string ogr = e.Ogr();
+            EXPECT_EQ(FeatureCount(ogr), 2 * faces) << ogr;
+            const std::string rows = e.Rows("FR_STATION,TO_STATION,FACE,ELEVATION");
+            std::string expected;
+            for (int f = 1; f <= faces; ++f)
+                expected += "1|2|" + std::to_string(f) + ".0|-1.0\n";
+            for (int f = 1; f <= faces; ++f)
+                expected += "2|3|" + std::to_string(f) + ".0|-2.0\n";
+            EXPECT_EQ(rows, expected);
+            const std::string shp = ReadFile(e.File("shp"));
+            EXPECT_EQ(static_cast<unsigned char>(shp[32]),
+                      type == TShapeDataType::PolygonPrism ? 15 : 31);
+        }
+    }
+}
+
+TEST(ShapeLayers, BoundingPolygonsWriteSideFaces) {
+    TPlotBuilder b;
+    BuildCave(b);
+    TExport empty;
+    ASSERT_TRUE(empty.Run(b.Data, Options(TShapeDataType::MultipatchBoundingPolygon)));
+    EXPECT_EQ(ReadFile(empty.File("shp")).size(), 100u);
+    EXPECT_EQ(FeatureCount(empty.Ogr()), 0);
+    EXPECT_TRUE(std::filesystem::exists(empty.File("prj")));
+
+    const TPolygonBounds bounds{{{T3DVector{0, 0, 10}, T3DVector{0, 0, 2}},
+                                 {T3DVector{5, 0, 10}, T3DVector{5, 0, 2}},
+                                 {T3DVector{5, 5, 10}, T3DVector{5, 5, 2}}}};
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::BoundingPolygon), bounds));
+    const std::string ogr = e.Ogr();
+    EXPECT_EQ(FeatureCount(ogr), 3) << ogr;
+    EXPECT_TRUE(Has(ogr, "POLYGON ZM ((5 0 10 0,0 0 10 0,0 0 2 0,5 0 2 0,5 0 10 0))")) << ogr;
+    EXPECT_EQ(e.Rows("Layer_Count,Layer_Numbe,Edge_Count,Edge_Number,Top,Bottom,Depth"),
+              "1|0|3|0|10.0|2.0|8.0\n1|0|3|1|10.0|2.0|8.0\n1|0|3|2|10.0|2.0|8.0\n");
+}

@@ -1,0 +1,218 @@
+#include "exporter/ZipperLib.h"
+#include "platform/Error.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+using namespace lumora::exporter;
+using namespace lumora::test;
+
+namespace {
+
+std::uint32_t UInt32LE(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
+std::uint16_t UInt16LE(const std::string& b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                      static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+std::string MakeEmptyArchive(const std::string& name) {
+    TBinaryFile file(name);
+    TZipper::WriteEmptyArchive(file);
+    file.Close();
+    return name;
+}
+
+// Bytes that compress well and bytes that do not.
+std::string SampleBytes(std::size_t n, unsigned seed) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        s += i % 3 == 0 ? static_cast<char>(seed >> 16) : 'a' + static_cast<char>(i % 7);
+    }
+    return s;
+}
+
+void RequireUnzip() {
+    ASSERT_TRUE(HaveProgram("unzip")) << "the peer check needs unzip";
+}
+
+std::string UnzipMember(const std::string& archive, const std::string& member) {
+    const CommandResult r =
+        RunCommand("unzip -p " + ShellQuote(archive) + " " + ShellQuote(member));
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    return r.Out;
+}
+
+} // namespace
+
+TEST(ZipperLib, EmptyArchiveIsOneEndRecord) {
+    TempDir dir;
+    const std::string name = MakeEmptyArchive(dir.File("empty.zip"));
+    const std::string bytes = ReadFile(name);
+    EXPECT_EQ(bytes, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    TZipper zip;
+    zip.Open(name);
+    EXPECT_TRUE(zip.IsZipFile);
+    EXPECT_TRUE(zip.Entries().empty());
+    EXPECT_EQ(zip.FileName, name);
+}
+
+TEST(ZipperLib, FourFilesGiveFourEntriesInOrderThatUnzipReadsExactly) {
+    RequireUnzip();
+    TempDir dir;
+    const std::vector<std::string> names{"cave.shp", "cave.shx", "cave.dbf", "cave.prj"};
+    std::vector<std::string> contents;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        contents.push_back(SampleBytes(1000 + 5000 * i, static_cast<unsigned>(i)));
+        WriteFile(dir.File(names[i]), contents.back());
+    }
+    const std::string archive = MakeEmptyArchive(dir.File("cave.zip"));
+    TZipper zip;
+    zip.StoreRelativePath = false;
+    zip.SetCompressionType(TZipCompressionType::ctNormal);
+    zip.Open(archive);
+    for (const std::string& n : names)
+        zip.AddFile(dir.File(n));
+    zip.Close();
+
+    const std::string bytes = ReadFile(archive);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(UInt32LE(bytes, at), 0x04034B50u) << names[i];
+        EXPECT_EQ(UInt16LE(bytes, at + 4), 20);
+        EXPECT_EQ(UInt16LE(bytes, at + 8), 8);
+        const std::string& c = contents[i];
+        EXPECT_EQ(UInt32LE(bytes, at + 14),
+                  crc32(0, reinterpret_cast<const Bytef*>(c.data()), static_cast<uInt>(c.size())));
+        EXPECT_EQ(UInt32LE(bytes, at + 22), c.size());
+        EXPECT_EQ(bytes.substr(at + 30, UInt16LE(bytes, at + 26)), names[i]);
+        at += 30 + names[i].size() + UInt32LE(bytes, at + 18);
+    }
+    ASSERT_EQ(UInt32LE(bytes, at), 0x02014B50u);
+    const std::size_t end = bytes.size() - 22;
+    EXPECT_EQ(UInt32LE(bytes, end), 0x06054B50u);
+    EXPECT_EQ(UInt16LE(bytes, end + 8), 4);
+    EXPECT_EQ(UInt16LE(bytes, end + 10), 4);
+    EXPECT_EQ(UInt32LE(bytes, end + 16), at);
+    EXPECT_EQ(UInt32LE(bytes, end + 12), end - at);
+
+    const CommandResult test = RunCommand("unzip -t " + ShellQuote(archive));
+    EXPECT_EQ(test.ExitCode, 0) << test.Out << test.Err;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(UnzipMember(archive, names[i]), contents[i]) << names[i];
+}
+
+TEST(ZipperLib, AddingANameAgainReplacesTheEntry) {
+    RequireUnzip();
+    TempDir dir;
+    WriteFile(dir.File("a.txt"), SampleBytes(3000, 1));
+    WriteFile(dir.File("b.txt"), SampleBytes(2000, 2));
+    const std::string archive = MakeEmptyArchive(dir.File("set.zip"));
+    TZipper zip;
+    zip.StoreRelativePath = false;
+    zip.Open(archive);
+    zip.AddFile(dir.File("a.txt"));
+    zip.AddFile(dir.File("b.txt"));
+    const std::string replacement = SampleBytes(700, 3);
+    WriteFile(dir.File("A.TXT"), replacement);
+    zip.AddFile(dir.File("A.TXT"));
+    zip.Close();
+
+    zip.Open(archive);
+    ASSERT_EQ(zip.Entries().size(), 2u);
+    EXPECT_EQ(zip.Entries()[0].Name, "b.txt");
+    EXPECT_EQ(zip.Entries()[1].Name, "A.TXT");
+    zip.Close();
+    const CommandResult test = RunCommand("unzip -t " + ShellQuote(archive));
+    EXPECT_EQ(test.ExitCode, 0) << test.Out << test.Err;
+    EXPECT_EQ(UnzipMember(archive, "A.TXT"), replacement);
+    EXPECT_EQ(UnzipMember(archive, "b.txt"), SampleBytes(2000, 2));
+}
+
+TEST(ZipperLib, EmptyFileIsStoredWithoutData) {
+    RequireUnzip();
+    TempDir dir;
+    WriteFile(dir.File("empty.prj"), "");
+    const std::string archive = MakeEmptyArchive(dir.File("e.zip"));
+    TZipper zip;
+    zip.StoreRelativePath = false;
+    zip.Open(archive);
+    zip.AddFile(dir.File("empty.prj"));
+    zip.AddFile(dir.File("missing.prj"));
+    ASSERT_EQ(zip.Entries().size(), 1u);
+    EXPECT_EQ(zip.Entries()[0].Method, 0);
+    EXPECT_EQ(zip.Entries()[0].CompressedSize, 0u);
+    EXPECT_EQ(zip.Entries()[0].UncompressedSize, 0u);
+    zip.Close();
+    EXPECT_EQ(ReadFile(archive).size(), 30u + 9 + 46 + 9 + 22);
+    const CommandResult test = RunCommand("unzip -t " + ShellQuote(archive));
+    EXPECT_EQ(test.ExitCode, 0) << test.Out << test.Err;
+}
+
+TEST(ZipperLib, EveryLevelRoundTrips) {
+    RequireUnzip();
+    TempDir dir;
+    const std::string content = SampleBytes(20000, 9);
+    WriteFile(dir.File("data.bin"), content);
+    for (auto type : {TZipCompressionType::ctNone, TZipCompressionType::ctSuperFast,
+                      TZipCompressionType::ctMaximum, TZipCompressionType::ctUnknown}) {
+        const std::string archive = MakeEmptyArchive(dir.File("levels.zip"));
+        TZipper zip;
+        zip.StoreRelativePath = false;
+        zip.SetCompressionType(type);
+        zip.Open(archive);
+        zip.AddFile(dir.File("data.bin"));
+        EXPECT_EQ(zip.Entries()[0].Method, 8);
+        zip.Close();
+        EXPECT_EQ(UnzipMember(archive, "data.bin"), content);
+    }
+    TZipper zip;
+    zip.SetCompressionType(TZipCompressionType::ctUnknown);
+    EXPECT_EQ(zip.CompressionType(), TZipCompressionType::ctNormal);
+}
+
+TEST(ZipperLib, RelativePathsBringTheirFolders) {
+    RequireUnzip();
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "sub");
+    WriteFile(dir.File("sub/x.txt"), "hello");
+    const std::string archive = MakeEmptyArchive(dir.File("f.zip"));
+    TZipper zip;
+    zip.Open(archive);
+    zip.AddFile(dir.File("sub/x.txt"));
+    const std::string entry = zip.EntryName(dir.File("sub/x.txt"));
+    EXPECT_EQ(zip.Entries().back().Name, entry);
+    EXPECT_EQ(zip.Entries().front().Name, entry.substr(0, entry.find('/') + 1));
+    zip.Close();
+    EXPECT_EQ(RunCommand("unzip -t " + ShellQuote(archive)).ExitCode, 0);
+    EXPECT_EQ(UnzipMember(archive, entry), "hello");
+}
+
+TEST(ZipperLib, EntryNamesAreNormalised) {
+    TZipper zip;
+    EXPECT_EQ(zip.EntryName("cave.shp"), "cave.shp");
+    EXPECT_EQ(zip.EntryName("C:\\maps\\cave.shp"), "maps/cave.shp");
+    EXPECT_EQ(zip.EntryName("\\\\server\\share\\maps\\cave.shp"), "maps/cave.shp");
+    EXPECT_EQ(zip.EntryName("/home/me/cave.shp"), "home/me/cave.shp");
+    zip.StoreRelativePath = false;
+    EXPECT_EQ(zip.EntryName("/home/me/cave.shp"), "cave.shp");
+}
+
+TEST(ZipperLib, OpeningAMissingArchiveSaysSo) {
+    TZipper zip;
+    try {
+        zip.Open("/nonexistent/x.zip");
+        FAIL() << "no exception";
+    } catch (const lumora::Error& e) {
+        EXPECT_STREQ(e.what(), "File \"/nonexistent/x.zip\" not found!");
+    }
+    EXPECT_THROW(zip.AddFile("/etc/hostname"), lumora::Error);
+}
