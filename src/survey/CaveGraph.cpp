@@ -37,8 +37,13 @@ TSurveyGraph::TSurveyGraph() : MinBounds(kEmptyMin), MaxBounds(kEmptyMax) {
 }
 
 std::int32_t TSurveyGraph::AddVertex(std::string_view name, const T3DVector& position) {
-    const std::int32_t vertex = Names.Add(name);
-    Positions.Add(position);
+    Names.Add(name);
+    return AddVertexData(position);
+}
+
+// The per-vertex data of the key just added to Names.
+std::int32_t TSurveyGraph::AddVertexData(const T3DVector& position) {
+    const std::int32_t vertex = Positions.Add(position);
     if (vertex == 0) {
         MinBounds = position;
         MaxBounds = position;
@@ -68,22 +73,41 @@ void TSurveyGraph::AddShot(std::string_view fromName, std::string_view toName,
 }
 
 void TSurveyGraph::AddShots(const TPlotArray& shots, std::span<const std::int32_t> drawIndexes) {
-    for (std::int32_t i : drawIndexes) {
-        Names.PrefetchBucket(shots.Station(i - 1));
-        Names.PrefetchBucket(shots.Station(i));
+    constexpr std::size_t kBatch = 64;
+    std::uint32_t hashes[2 * kBatch];
+    while (!drawIndexes.empty()) {
+        const std::span<const std::int32_t> batch =
+            drawIndexes.first(std::min(kBatch, drawIndexes.size()));
+        drawIndexes = drawIndexes.subspan(batch.size());
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            hashes[2 * k] = Names.HashValue(shots.Station(batch[k] - 1));
+            hashes[2 * k + 1] = Names.HashValue(shots.Station(batch[k]));
+            Names.PrefetchBucket(hashes[2 * k]);
+            Names.PrefetchBucket(hashes[2 * k + 1]);
+        }
+        for (std::size_t k = 0; k < 2 * batch.size(); ++k)
+            Names.PrefetchChainHead(hashes[k]);
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            const std::int32_t i = batch[k];
+            const std::int32_t from =
+                i - 1 == m_LastDraw
+                    ? m_LastDrawVertex
+                    : FindOrAddVertex(shots.Station(i - 1), shots.Position(i - 1), hashes[2 * k]);
+            m_LastDrawVertex =
+                FindOrAddVertex(shots.Station(i), shots.Position(i), hashes[2 * k + 1]);
+            m_LastDraw = i;
+            AddEdge(from, m_LastDrawVertex);
+        }
     }
-    for (std::int32_t i : drawIndexes) {
-        Names.PrefetchChainHead(shots.Station(i - 1));
-        Names.PrefetchChainHead(shots.Station(i));
-    }
-    for (std::int32_t i : drawIndexes) {
-        const std::int32_t from =
-            i - 1 == m_LastDraw ? m_LastDrawVertex
-                                : FindOrAddVertex(shots.Station(i - 1), shots.Position(i - 1));
-        m_LastDrawVertex = FindOrAddVertex(shots.Station(i), shots.Position(i));
-        m_LastDraw = i;
-        AddEdge(from, m_LastDrawVertex);
-    }
+}
+
+std::int32_t TSurveyGraph::FindOrAddVertex(std::string_view name, const T3DVector& position,
+                                           std::uint32_t hashValue) {
+    const std::int32_t vertex = Names.LookupHashed(name, hashValue);
+    if (vertex >= 0)
+        return vertex;
+    Names.AddHashed(name, hashValue);
+    return AddVertexData(position);
 }
 
 void TSurveyGraph::Clear() {

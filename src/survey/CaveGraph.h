@@ -5,6 +5,7 @@
 #include "survey/HugeArry.h"
 #include "survey/VectorMath.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -76,6 +77,9 @@ public:
 
 private:
     void BuildAdjacency() const;
+    std::int32_t FindOrAddVertex(std::string_view name, const T3DVector& position,
+                                 std::uint32_t hashValue);
+    std::int32_t AddVertexData(const T3DVector& position);
 
     // The last draw added through AddShots and its to-vertex: the next draw usually starts there,
     // and since no key was added in between, a lookup would find that same vertex.

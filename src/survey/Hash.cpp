@@ -45,42 +45,49 @@ std::uint32_t THashTable::HashValue(std::string_view key) const {
     return h;
 }
 
+std::int32_t THashTable::BucketOf(std::uint32_t h) const {
+    return static_cast<std::int32_t>((h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask));
+}
+
 std::int32_t THashTable::Hash(std::string_view key) {
-    const std::uint32_t h = HashValue(key);
-    m_LastBucket =
-        static_cast<std::int32_t>((h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask));
+    m_LastBucket = BucketOf(HashValue(key));
     return m_LastBucket;
 }
 
 std::int32_t THashTable::Lookup(std::string_view key) {
-    for (std::int32_t k = m_Buckets[Hash(key)]; k >= 0; k = m_Next[k])
+    return LookupHashed(key, HashValue(key));
+}
+
+std::int32_t THashTable::LookupHashed(std::string_view key, std::uint32_t hashValue) {
+    m_LastBucket = BucketOf(hashValue);
+    for (std::int32_t k = m_Buckets[m_LastBucket]; k >= 0; k = m_Next[k])
         if (m_Keys.Equals(key, k))
             return k;
     return -1;
 }
 
 std::int32_t THashTable::Add(std::string_view key, void* object) {
+    return AddHashed(key, HashValue(key), object);
+}
+
+std::int32_t THashTable::AddHashed(std::string_view key, std::uint32_t hashValue, void* object) {
     if (AutoGrow && m_Keys.Count() >= m_BucketCount && m_Bits < 26) {
         SetBits(m_Bits + 1);
         Rehash();
     }
-    const std::int32_t bucket = Hash(key);
+    m_LastBucket = BucketOf(hashValue);
     const std::int32_t number = m_Keys.AddObject(key, object);
-    m_Next.Add(m_Buckets[bucket]);
-    m_Buckets.At(bucket) = number;
+    m_Next.Add(m_Buckets[m_LastBucket]);
+    m_Buckets.At(m_LastBucket) = number;
     return number;
 }
 
-void THashTable::PrefetchBucket(std::string_view key) const {
-    const std::uint32_t h = HashValue(key);
-    __builtin_prefetch(&m_Buckets[static_cast<std::int32_t>((h ^ (h >> m_Bits)) &
-                                                            static_cast<std::uint32_t>(m_Mask))]);
+void THashTable::PrefetchBucket(std::uint32_t hashValue) const {
+    __builtin_prefetch(&m_Buckets[BucketOf(hashValue)]);
 }
 
-void THashTable::PrefetchChainHead(std::string_view key) const {
-    const std::uint32_t h = HashValue(key);
-    const std::int32_t head = m_Buckets[static_cast<std::int32_t>(
-        (h ^ (h >> m_Bits)) & static_cast<std::uint32_t>(m_Mask))];
+void THashTable::PrefetchChainHead(std::uint32_t hashValue) const {
+    const std::int32_t head = m_Buckets[BucketOf(hashValue)];
     if (head >= 0) {
         __builtin_prefetch(m_Keys.ItemPtr(head));
         __builtin_prefetch(&m_Next[head]);

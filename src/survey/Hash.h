@@ -50,12 +50,15 @@ public:
     std::int32_t Hash(std::string_view key);
     // Number of the newest key equal to Key, or -1.
     std::int32_t Lookup(std::string_view key);
+    // Lookup with the key's HashValue already known.
+    std::int32_t LookupHashed(std::string_view key, std::uint32_t hashValue);
     // Appends Key (even if an equal key exists) and returns its number.
     std::int32_t Add(std::string_view key, void* object = nullptr);
+    std::int32_t AddHashed(std::string_view key, std::uint32_t hashValue, void* object = nullptr);
     // Hints the processor to fetch the bucket of the key, and then the newest key in it, ahead
     // of a Lookup; changes nothing.
-    void PrefetchBucket(std::string_view key) const;
-    void PrefetchChainHead(std::string_view key) const;
+    void PrefetchBucket(std::uint32_t hashValue) const;
+    void PrefetchChainHead(std::uint32_t hashValue) const;
     // Relinks every key into the buckets, ascending by number.
     void Rehash();
     // Empties the keys without shrinking the table.
@@ -68,6 +71,8 @@ public:
     bool AutoGrow = false;
 
 private:
+    std::int32_t BucketOf(std::uint32_t hashValue) const;
+
     bool m_CaseSensitive = true;
     THugeString m_Keys;
 };

@@ -279,6 +279,37 @@ std::string_view TPlotScanner::ReadNumberToken() {
 }
 
 double TPlotScanner::ReadReal() {
+    // The common case in one pass: a plain decimal, well inside the buffer, ended by a blank.
+    while (m_Pos < m_End && static_cast<unsigned char>(*m_Pos) <= ' ' && *m_Pos != '\n')
+        ++m_Pos;
+    if (m_End - m_Pos >= 32) {
+        const char* p = m_Pos;
+        const bool negative = *p == '-';
+        p += (*p == '-' || *p == '+');
+        std::uint64_t mantissa = 0;
+        int digits = 0;
+        int fraction = -1;
+        for (;; ++p) {
+            const unsigned c = static_cast<unsigned char>(*p);
+            if (c - '0' < 10) {
+                mantissa = mantissa * 10 + (c - '0');
+                ++digits;
+                fraction += fraction >= 0;
+            } else if (c == '.' && fraction < 0) {
+                fraction = 0;
+            } else {
+                break;
+            }
+        }
+        if (static_cast<unsigned char>(*p) <= ' ' && digits > 0 && digits <= 15) {
+            static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            m_Pos = p;
+            const double value =
+                static_cast<double>(mantissa) / kPowers[fraction > 0 ? fraction : 0];
+            return negative ? -value : value;
+        }
+    }
     const std::string_view token = ReadNumberToken();
     if (token.empty())
         return 0.0;

@@ -109,7 +109,7 @@ TEST(Frame, RotationVelocityActsOncePerMoveAndStopsWithZeroAxis) {
     s.top->Move(1);
     Vector direction, up;
     s.child->GetOrientation(s.top.get(), direction, up);
-    EXPECT_NEAR(std::atan2(direction.X, direction.Z), 0.04f, 1e-5); // two steps of 0.02
+    EXPECT_NEAR(std::atan2(direction.X, direction.Z), -0.04f, 1e-5); // two steps of -0.02
     Vector p;
     s.child->GetPosition(s.top.get(), p);
     ExpectNear(p, {-2, 2, 10}); // turning keeps the position

@@ -32,9 +32,11 @@ Matrix Matrix::Rotation(const Vector& axis, float angle) {
     if (Length(k) == 0)
         return m;
     const float c = std::cos(angle), s = std::sin(angle), t = 1 - c;
-    m.M[0] = {t * k.X * k.X + c, t * k.X * k.Y - s * k.Z, t * k.X * k.Z + s * k.Y, 0};
-    m.M[1] = {t * k.X * k.Y + s * k.Z, t * k.Y * k.Y + c, t * k.Y * k.Z - s * k.X, 0};
-    m.M[2] = {t * k.X * k.Z - s * k.Y, t * k.Y * k.Z + s * k.X, t * k.Z * k.Z + c, 0};
+    // Rows are the images of the axes (row vectors): a positive angle turns by the left-hand
+    // rule of the left-handed scene, so about y the z axis swings towards +x.
+    m.M[0] = {t * k.X * k.X + c, t * k.X * k.Y + s * k.Z, t * k.X * k.Z - s * k.Y, 0};
+    m.M[1] = {t * k.X * k.Y - s * k.Z, t * k.Y * k.Y + c, t * k.Y * k.Z + s * k.X, 0};
+    m.M[2] = {t * k.X * k.Z + s * k.Y, t * k.Y * k.Z - s * k.X, t * k.Z * k.Z + c, 0};
     return m;
 }
 

@@ -26,7 +26,8 @@ struct Matrix {
     static Matrix Identity();
     static Matrix Translation(float x, float y, float z);
     static Matrix Scale(float sx, float sy, float sz);
-    // Rotation by angle radians about a unit axis; a zero axis gives the identity.
+    // Rotation by angle radians about a unit axis, left-hand rule (about y, z turns towards +x);
+    // a zero axis gives the identity.
     static Matrix Rotation(const Vector& axis, float angle);
 };
 

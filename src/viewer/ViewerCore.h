@@ -1,0 +1,42 @@
+// The viewer's state under its window, gathered in one place: the scene, navigation, look-at,
+// hierarchy and textures, the user services; and the steps every new model goes through.
+#pragma once
+
+#include "viewer/LookAt.h"
+#include "viewer/Navigation.h"
+#include "viewer/lvoutlin.h"
+#include "viewer/lvtxture.h"
+
+namespace lumora::viewer {
+
+struct TViewerCore {
+    explicit TViewerCore(UiServices& ui) : Ui(ui) {}
+
+    UiServices& Ui;
+    TViewerScene Scene;
+    TNavigation Navigation;
+    TLookAt Look;
+    TJoystickMotion Joystick;
+    THierarchy Hierarchy;
+    TTextures Textures;
+    // The mesh builder of the last mesh file or test object.
+    scene::MeshBuilderPtr LoadedBuilder;
+    // Draws one frame now; the window installs its own. Without one, RenderStep draws.
+    FrameRenderer RenderFrame;
+
+    // RenderFrame when installed, else RenderStep.
+    bool DrawFrame();
+    // The hierarchy rebuilt from SceneFrame.
+    void RefreshHierarchy() { Hierarchy.Refresh(Scene.SceneFrame); }
+};
+
+// One frame of the render loop under the window: nothing before a model exists; else the scene
+// moves one step, a relative wrap follows the model, and the viewport draws. A failing call is
+// shown and false returned; an error raised while drawing discards the model.
+bool RenderStep(TViewerCore& core);
+
+// A new model in CenterFrame: added as a visual, scaled to 1000 units, the hierarchy rebuilt and
+// drawing enabled. The caller has cleared the model first. False, after the warning, on failure.
+bool InstallModel(TViewerCore& core, const scene::VisualPtr& model);
+
+} // namespace lumora::viewer

@@ -1,0 +1,133 @@
+#include "viewer/lvsave.h"
+
+#include "viewer/RockPicture.h"
+
+#include <filesystem>
+
+namespace lumora::viewer {
+
+using namespace scene;
+
+namespace {
+
+const char* const kSavedRockName = "TEXTURE1.BMP";
+
+std::string FolderOf(const std::string& path) {
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string RangeText(std::size_t minimum, std::size_t maximum) {
+    return std::to_string(minimum) + " - " + std::to_string(maximum);
+}
+
+// The steps after a mesh file was read: the old model goes, the new one comes in.
+bool ReplaceModel(TViewerCore& core, const VisualPtr& model) {
+    core.Scene.WrapRelative = false;
+    ClearModel(core.Scene);
+    return InstallModel(core, model);
+}
+
+} // namespace
+
+bool OpenMesh(TViewerCore& core, const std::string& path) {
+    MeshBuilderPtr mesh;
+    if (!CheckResult(core.Ui, core.Scene.RMRoot.CreateMeshBuilder(mesh)))
+        return false;
+    mesh->SetAppData(0);
+    mesh->SetColorRGB(0.8f, 0.8f, 0.8f);
+    // Read before the old model is cleared, so that a bad file leaves the view as it was.
+    if (!CheckResult(core.Ui, mesh->Load(path)))
+        return false;
+    MaterialPtr material;
+    if (!CheckResult(core.Ui, core.Scene.RMRoot.CreateMaterial(10.0f, material)))
+        return false;
+    mesh->SetMaterial(material);
+    mesh->SetQuality(kFillSolid | kShadeFlat | kLightOff);
+    core.LoadedBuilder = mesh;
+    return ReplaceModel(core, mesh);
+}
+
+bool OpenProgressiveMesh(TViewerCore& core, const std::string& path) {
+    ProgressiveMeshPtr mesh;
+    if (!CheckResult(core.Ui, core.Scene.RMRoot.CreateProgressiveMesh(mesh)))
+        return false;
+    if (!CheckResult(core.Ui, mesh->Load(path)))
+        return false;
+    return ReplaceModel(core, mesh);
+}
+
+bool SaveInternalTexture(TViewerCore& core, const std::string& folder) {
+    TTextures& t = core.Textures;
+    if (!t.CurrentTexture || t.CurrentTexture->GetName() != kRockTextureName)
+        return false;
+    if (!core.Ui.AskYesNo("Save Internal Texture?"))
+        return false;
+    const std::string file = (std::filesystem::path(folder) / kSavedRockName).string();
+    if (!CheckResult(core.Ui, SaveRockPicture(file)))
+        return false;
+    TexturePtr texture;
+    if (!CheckResult(core.Ui, core.Scene.RMRoot.LoadTexture(file, texture)))
+        return false;
+    texture->SetName(kSavedRockName);
+    t.CurrentTexture = texture;
+    return true;
+}
+
+Result SaveMesh(TViewerCore& core, const MeshBuilderPtr& mesh, const std::string& path, bool text) {
+    if (!mesh)
+        return Result::BadObject;
+    core.Textures.SelectedBuilder = mesh;
+    if (SaveInternalTexture(core, FolderOf(path)))
+        ApplyRockTexture(core.Scene, core.Textures, core.Ui, mesh);
+    BusyCursorGuard busy(core.Ui);
+    const unsigned options =
+        kSaveNormals | kSaveTextureCoordinates | kSaveMaterials | kSaveTextureNames;
+    const Result result = mesh->Save(path, text ? XFileFormat::Text : XFileFormat::Binary, options);
+    CheckResult(core.Ui, result);
+    return result;
+}
+
+bool CheckMeshToSave(TViewerCore& core) {
+    int index = 0;
+    MeshBuilderPtr mesh;
+    if (core.Hierarchy.FindFirstObject(1, index, mesh))
+        return true;
+    core.Ui.Warning("No Mesh To Save.");
+    return false;
+}
+
+Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
+                   const XFileProgress& step) {
+    if (SaveInternalTexture(core, FolderOf(path)))
+        ApplyRockTextureToCave(core.Scene, core.Textures, core.Ui, core.Hierarchy);
+    BusyCursorGuard busy(core.Ui);
+    const Result result = WriteMeshFile(*core.Scene.CenterFrame, path, text, step);
+    CheckResult(core.Ui, result);
+    return result;
+}
+
+int DetailBarPosition(double detail, int minimum, int maximum) {
+    return int((maximum - minimum) * detail);
+}
+
+double DetailFromBar(int position, int minimum, int maximum) {
+    return maximum > minimum ? double(position) / (maximum - minimum) : 0;
+}
+
+TProgressiveReadouts ProgressiveReadouts(const ProgressiveMesh& mesh) {
+    TProgressiveReadouts r;
+    r.Faces = std::to_string(mesh.GetFaceDetail());
+    r.Vertices = std::to_string(mesh.GetVertexDetail());
+    std::size_t minimum = 0, maximum = 0;
+    mesh.GetVertexDetailRange(minimum, maximum);
+    r.VertexRange = RangeText(minimum, maximum);
+    mesh.GetFaceDetailRange(minimum, maximum);
+    r.FaceRange = RangeText(minimum, maximum);
+    Box box;
+    mesh.GetBox(box);
+    r.Size = BoxCornersText(box);
+    r.Detail = FixedText(mesh.GetDetail(), 2);
+    return r;
+}
+
+} // namespace lumora::viewer

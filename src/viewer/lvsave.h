@@ -1,0 +1,48 @@
+// Mesh files in the viewer: opening a mesh or a progressive mesh as the model, saving one mesh or
+// the whole model as .x files, writing the built-in rock picture beside them, and the progressive
+// mesh dialog's arithmetic.
+#pragma once
+
+#include "platform/scene/MeshFileWriter.h"
+#include "viewer/ViewerCore.h"
+
+#include <string>
+
+namespace lumora::viewer {
+
+// "&Open Mesh...": the file's meshes as one mesh builder (kind 0, gray 0.8, power 10, solid
+// flat unlit) that replaces the model. A file that cannot be read is reported and leaves the
+// model as it was. The caller sets the caption (ViewerCaption) on success.
+bool OpenMesh(TViewerCore& core, const std::string& path);
+// "O&pen Progressive Mesh...": the same with a progressive mesh.
+bool OpenProgressiveMesh(TViewerCore& core, const std::string& path);
+
+// When the current texture is the built-in "TEXTURE1" and the user agrees to
+// "Save Internal Texture?": writes the picture as folder/TEXTURE1.BMP (24 bits per pixel) and makes
+// that file the current texture, named "TEXTURE1.BMP". True when it did; a file that cannot be
+// written or read back is reported and gives false.
+bool SaveInternalTexture(TViewerCore& core, const std::string& folder);
+
+// The hierarchy's "Save": mesh written to path by its own writer, with normals, texture
+// coordinates, materials and texture names; the rock preset is renewed first when the built-in
+// picture was written beside it. A failed write is reported.
+scene::Result SaveMesh(TViewerCore& core, const scene::MeshBuilderPtr& mesh,
+                       const std::string& path, bool text);
+// "&Save As X File..."'s first check: false, after the warning "No Mesh To Save.", when the
+// hierarchy holds no mesh builder.
+bool CheckMeshToSave(TViewerCore& core);
+// "&Save As X File...": every mesh builder of CenterFrame into one .x file. step is told after
+// each finished step (5 per visual of CenterFrame, see MeshFileProgressMaximum).
+scene::Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
+                          const scene::XFileProgress& step = {});
+
+// The progressive mesh dialog: the bar's position for a detail (truncated) and back.
+int DetailBarPosition(double detail, int minimum = 0, int maximum = 100);
+double DetailFromBar(int position, int minimum = 0, int maximum = 100);
+
+struct TProgressiveReadouts {
+    std::string Faces, Vertices, VertexRange, FaceRange, Size, Detail;
+};
+TProgressiveReadouts ProgressiveReadouts(const scene::ProgressiveMesh& mesh);
+
+} // namespace lumora::viewer

@@ -1,0 +1,190 @@
+// Mesh files in the viewer: opening meshes and progressive meshes, saving with the built-in rock
+// picture, and the progressive dialog's bar. Peers: assimp reads the .x files, ffprobe the bitmap.
+#include "ViewerTestScene.h"
+
+#include "support/TestSupport.h"
+#include "viewer/RockPicture.h"
+#include "viewer/lvsave.h"
+
+#include <filesystem>
+#include <regex>
+
+using namespace lumora::scene;
+using namespace lumora::viewer;
+using lumora::test::RunCommand;
+using lumora::test::ShellQuote;
+using lumora::test::TempDir;
+using lumora::viewer::test::BoxMesh;
+using lumora::viewer::test::StartedViewer;
+
+namespace {
+
+// A small OBJ mesh: a square pyramid of base 4 x 4 and height 2 (6 triangles).
+std::string PyramidObj() {
+    return "v -2 0 -2\nv 2 0 -2\nv 2 0 2\nv -2 0 2\nv 0 2 0\n"
+           "f 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\nf 1 3 2\nf 1 4 3\n";
+}
+
+// Faces assimp reads from a .x file, as written (no triangulation); -1 when it reads none.
+int AssimpFaces(const std::string& path) {
+    EXPECT_TRUE(lumora::test::HaveProgram("assimp")) << "the peer tool assimp is missing";
+    const auto result = RunCommand("assimp info " + ShellQuote(path) + " -r");
+    EXPECT_EQ(result.ExitCode, 0) << result.Out << result.Err;
+    std::smatch m;
+    return std::regex_search(result.Out, m, std::regex("Faces:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+} // namespace
+
+TEST(MeshFiles, OpenMeshReplacesTheModelAndScalesItTo1000) {
+    StartedViewer v;
+    TempDir dir;
+    lumora::test::WriteFile(dir.File("pyramid.obj"), PyramidObj());
+    v.s.CenterFrame->AddVisual(BoxMesh({0, 0, 0}, {1, 1, 1}));
+    v.s.WrapRelative = true;
+    ASSERT_TRUE(OpenMesh(v.core, dir.File("pyramid.obj")));
+    ASSERT_EQ(v.s.CenterFrame->GetVisuals().size(), 1u);
+    const MeshBuilderPtr mesh = v.core.LoadedBuilder;
+    EXPECT_EQ(v.s.CenterFrame->GetVisuals()[0], mesh);
+    EXPECT_EQ(mesh->GetFaceCount(), 6u);
+    EXPECT_EQ(mesh->GetAppData(), 0u);
+    EXPECT_EQ(mesh->GetQuality(), 128u);
+    EXPECT_EQ(mesh->GetMaterial()->GetPower(), 10);
+    EXPECT_FALSE(v.s.WrapRelative);
+    EXPECT_TRUE(v.s.RenderEnabled);
+    EXPECT_EQ(v.core.Hierarchy.TriangleTotal(), 6u);
+    EXPECT_NEAR(v.s.CenterFrame->GetTransform().M[0][0], 250, 1e-3);
+}
+
+TEST(MeshFiles, ABrokenMeshFileIsReportedAndTheModelStays) {
+    StartedViewer v;
+    TempDir dir;
+    lumora::test::WriteFile(dir.File("broken.x"), "xof 0303txt 0032\nMesh {\n 3;\n 1.0;");
+    const auto model = BoxMesh({0, 0, 0}, {1, 1, 1});
+    v.s.CenterFrame->AddVisual(model);
+    EXPECT_FALSE(OpenMesh(v.core, dir.File("broken.x")));
+    EXPECT_FALSE(OpenMesh(v.core, dir.File("missing.x")));
+    EXPECT_FALSE(OpenProgressiveMesh(v.core, dir.File("broken.x")));
+    ASSERT_EQ(v.ui.Warnings.size(), 3u);
+    EXPECT_EQ(v.ui.Warnings[1], std::string(ResultText(Result::FileNotFound)));
+    ASSERT_EQ(v.s.CenterFrame->GetVisuals().size(), 1u);
+    EXPECT_EQ(v.s.CenterFrame->GetVisuals()[0], model);
+}
+
+TEST(MeshFiles, AProgressiveMeshOpensAsTheModelAndItsBarShowsTheDetail) {
+    StartedViewer v;
+    TempDir dir;
+    lumora::test::WriteFile(dir.File("pyramid.obj"), PyramidObj());
+    ASSERT_TRUE(OpenProgressiveMesh(v.core, dir.File("pyramid.obj")));
+    ASSERT_EQ(v.s.CenterFrame->GetVisuals().size(), 1u);
+    auto mesh = std::dynamic_pointer_cast<ProgressiveMesh>(v.s.CenterFrame->GetVisuals()[0]);
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(v.core.Hierarchy.Item(v.core.Hierarchy.ItemCount() - 1).ClassName, "ProgressiveMesh");
+    mesh->SetDetail(0.5f);
+    EXPECT_EQ(DetailBarPosition(mesh->GetDetail()), 50);
+    EXPECT_EQ(DetailBarPosition(0.999), 99);
+    EXPECT_DOUBLE_EQ(DetailFromBar(25), 0.25);
+    const TProgressiveReadouts r = ProgressiveReadouts(*mesh);
+    EXPECT_EQ(r.Detail, "0.50");
+    EXPECT_EQ(r.Size, "X1: -2.0  Y1: 0.0  Z1: -2.0  X2: 2.0  Y2: 2.0  Z2: 2.0");
+    EXPECT_EQ(r.Faces, std::to_string(mesh->GetFaceDetail()));
+}
+
+TEST(MeshFiles, SaveAsXFileWithNoMeshWarns) {
+    StartedViewer v;
+    EXPECT_FALSE(CheckMeshToSave(v.core));
+    EXPECT_EQ(v.ui.Warnings, std::vector<std::string>{"No Mesh To Save."});
+}
+
+TEST(MeshFiles, SaveAsXFileWithOnlyTheBoundingBoxWritesIt) {
+    StartedViewer v;
+    TempDir dir;
+    ASSERT_EQ(ToggleBoundingBox(v.s), Result::Ok);
+    v.core.RefreshHierarchy();
+    ASSERT_TRUE(CheckMeshToSave(v.core));
+    int steps = 0;
+    for (bool text : {true, false}) {
+        const std::string path = dir.File(text ? "box.x" : "box-binary.x");
+        ASSERT_EQ(SaveAsXFile(v.core, path, text, [&] { ++steps; }), Result::Ok);
+        EXPECT_EQ(AssimpFaces(path), 6) << path;
+    }
+    EXPECT_EQ(steps, 10);
+    EXPECT_NE(lumora::test::ReadFile(dir.File("box.x")).find("Mesh Bounding_Box {"),
+              std::string::npos);
+    EXPECT_TRUE(v.ui.Questions.empty()); // no built-in texture, no question
+    EXPECT_EQ(v.ui.BusyCursorChanges, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST(MeshFiles, DecliningTheInternalTextureKeepsTheNameTEXTURE1) {
+    StartedViewer v;
+    TempDir dir;
+    const auto walls = BoxMesh({0, 0, 0}, {1, 1, 1});
+    walls->SetAppData(1);
+    v.s.CenterFrame->AddVisual(walls);
+    v.core.RefreshHierarchy();
+    ASSERT_EQ(LoadRockTexture(v.s, v.core.Textures), Result::Ok);
+    ApplyRockTextureToCave(v.s, v.core.Textures, v.ui, v.core.Hierarchy);
+    v.ui.Answers = {false};
+    ASSERT_EQ(SaveAsXFile(v.core, dir.File("cave.x"), true), Result::Ok);
+    EXPECT_EQ(v.ui.Questions, std::vector<std::string>{"Save Internal Texture?"});
+    EXPECT_FALSE(std::filesystem::exists(dir.File("TEXTURE1.BMP")));
+    EXPECT_NE(lumora::test::ReadFile(dir.File("cave.x")).find("\"TEXTURE1\""), std::string::npos);
+}
+
+TEST(MeshFiles, AcceptingTheInternalTextureWritesA24BitBitmapBesideTheFile) {
+    StartedViewer v;
+    TempDir dir;
+    const auto walls = BoxMesh({0, 0, 0}, {1, 1, 1});
+    walls->SetAppData(1);
+    v.s.CenterFrame->AddVisual(walls);
+    v.core.RefreshHierarchy();
+    ASSERT_EQ(LoadRockTexture(v.s, v.core.Textures), Result::Ok);
+    v.ui.Answers = {true};
+    ASSERT_EQ(SaveAsXFile(v.core, dir.File("cave.x"), true), Result::Ok);
+    EXPECT_EQ(v.core.Textures.CurrentTexture->GetName(), "TEXTURE1.BMP");
+    EXPECT_EQ(walls->GetTexture(), v.core.Textures.CurrentTexture);
+    EXPECT_NE(lumora::test::ReadFile(dir.File("cave.x")).find("\"TEXTURE1.BMP\""),
+              std::string::npos);
+    EXPECT_EQ(AssimpFaces(dir.File("cave.x")), 6);
+    ASSERT_TRUE(lumora::test::HaveProgram("ffprobe")) << "the peer tool ffprobe is missing";
+    const auto probe = RunCommand("ffprobe -v error -show_entries stream=width,height,pix_fmt "
+                                  "-of default=noprint_wrappers=1 " +
+                                  ShellQuote(dir.File("TEXTURE1.BMP")));
+    EXPECT_EQ(probe.ExitCode, 0) << probe.Err;
+    EXPECT_EQ(probe.Out, "width=256\nheight=256\npix_fmt=bgr24\n");
+}
+
+TEST(MeshFiles, SaveInternalTextureIsAskedOnlyForTheBuiltInPicture) {
+    StartedViewer v;
+    TempDir dir;
+    EXPECT_FALSE(SaveInternalTexture(v.core, dir.Path().string()));
+    ASSERT_EQ(SaveRockPicture(dir.File("rock.bmp")), Result::Ok);
+    ASSERT_EQ(LoadTextureFile(v.s, v.core.Textures, dir.File("rock.bmp")), Result::Ok);
+    v.ui.Answers = {true};
+    EXPECT_FALSE(SaveInternalTexture(v.core, dir.Path().string()));
+    EXPECT_TRUE(v.ui.Questions.empty());
+}
+
+TEST(MeshFiles, AnUnwritableFolderForTheInternalTextureIsReported) {
+    StartedViewer v;
+    ASSERT_EQ(LoadRockTexture(v.s, v.core.Textures), Result::Ok);
+    const TexturePtr builtIn = v.core.Textures.CurrentTexture;
+    v.ui.Answers = {true};
+    EXPECT_FALSE(SaveInternalTexture(v.core, "/nonexistent-folder/below"));
+    EXPECT_EQ(v.ui.Warnings.size(), 1u);
+    EXPECT_EQ(v.core.Textures.CurrentTexture, builtIn);
+}
+
+TEST(MeshFiles, SavingOneMeshWritesAFileAssimpReads) {
+    StartedViewer v;
+    TempDir dir;
+    const auto mesh = BoxMesh({0, 0, 0}, {1, 2, 3});
+    for (bool text : {true, false}) {
+        const std::string path = dir.File(text ? "one.x" : "one-binary.x");
+        ASSERT_EQ(SaveMesh(v.core, mesh, path, text), Result::Ok);
+        EXPECT_EQ(AssimpFaces(path), 6) << path;
+    }
+    EXPECT_EQ(v.core.Textures.SelectedBuilder, mesh);
+    EXPECT_NE(SaveMesh(v.core, mesh, "/nonexistent-folder/one.x", true), Result::Ok);
+    EXPECT_EQ(v.ui.Warnings.size(), 1u);
+}
