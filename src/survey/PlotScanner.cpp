@@ -10,10 +10,8 @@ namespace lumora::survey {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;
 constexpr std::size_t kLookahead = 1024; // longest number token read without copying
 constexpr int kFormFeed = 12;
-constexpr char kCtrlZ = 26;
 
 bool IsDigit(int c) {
     return c >= '0' && c <= '9';
@@ -86,81 +84,32 @@ std::string OpenErrorText(int error) {
 } // namespace
 
 TPlotScanner::TPlotScanner(const std::string& fileName) : m_FileName(fileName) {
-    m_File = std::fopen(fileName.c_str(), "rb");
-    if (!m_File)
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file)
         throw PlotFileError(fileName + ": " + OpenErrorText(errno));
-    m_Raw.resize(kBlockSize);
-    m_Buffer.resize(2 * kBlockSize + 2 * kLookahead);
-    m_Pos = m_End = m_Buffer.data();
-}
-
-TPlotScanner::~TPlotScanner() {
-    if (m_File)
-        std::fclose(m_File);
+    m_Source = std::make_unique<TReadAhead>(file);
 }
 
 void TPlotScanner::Fail(const std::string& message) const {
     throw PlotFileError(m_FileName + ":" + std::to_string(m_Line) + ": " + message);
 }
 
-// Moves what is left to the front of the buffer and appends one translated raw block.
+// Moves on to the next block, keeping what is left of this one right in front of it.
 bool TPlotScanner::Refill() {
     while (!m_SourceDone) {
         const std::size_t left = static_cast<std::size_t>(m_End - m_Pos);
-        std::memmove(m_Buffer.data(), m_Pos, left);
-        const std::size_t got = std::fread(m_Raw.data(), 1, kBlockSize, m_File);
-        if (got < kBlockSize) {
-            if (std::ferror(m_File))
-                Fail("Disk read error");
-            m_SourceDone = true;
-        }
-        char* out = m_Buffer.data() + left;
-        bool prevCR = m_PrevRawCR;
-        for (std::size_t i = 0; i < got; ++i) {
-            // Eight ordinary characters at a time: copy them when none is a control character
-            // that needs a look (anything below 27: line ends, Ctrl+Z, tabs).
-            while (i + 8 <= got) {
-                std::uint64_t word;
-                std::memcpy(&word, &m_Raw[i], 8);
-                if (((word - 0x1B1B1B1B1B1B1B1BULL) & ~word & 0x8080808080808080ULL) != 0)
-                    break;
-                std::memcpy(out, &word, 8);
-                out += 8;
-                i += 8;
-                prevCR = false;
-            }
-            if (i >= got)
-                break;
-            const char c = m_Raw[i];
-            if (static_cast<unsigned char>(c) > kCtrlZ) {
-                *out++ = c;
-                prevCR = false;
-                continue;
-            }
-            if (c == '\r') {
-                *out++ = '\r';
-                *out++ = '\n';
-                prevCR = true;
-                continue;
-            }
-            if (c == '\n') {
-                if (!prevCR) {
-                    *out++ = '\r';
-                    *out++ = '\n';
-                }
-                prevCR = false;
-                continue;
-            }
-            if (c == kCtrlZ) {
-                m_SourceDone = true;
-                break;
-            }
-            *out++ = c;
-            prevCR = false;
-        }
-        m_PrevRawCR = prevCR;
-        m_Pos = m_Buffer.data();
-        m_End = out;
+        char carried[kLookahead];
+        if (left > 0) // fewer than kLookahead: callers refill only then
+            std::memcpy(carried, m_Pos, left);
+        TReadAhead::TBlock& block = m_Source->Next();
+        if (block.Failed)
+            Fail("Disk read error");
+        m_SourceDone = block.Last;
+        char* text = block.Text();
+        if (left > 0)
+            std::memcpy(text - left, carried, left);
+        m_Pos = text - left;
+        m_End = text + block.Size;
         if (m_End != m_Pos)
             return true;
     }

@@ -1,8 +1,11 @@
 // The character-level scanner under the plot reader: buffered blocks, line ends, number tokens.
 #pragma once
 
+#include "survey/ReadAhead.h"
+
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +24,6 @@ public:
 
     // Opens the file; throws PlotFileError ("File not found" and the like).
     explicit TPlotScanner(const std::string& fileName);
-    ~TPlotScanner();
     TPlotScanner(const TPlotScanner&) = delete;
     TPlotScanner& operator=(const TPlotScanner&) = delete;
 
@@ -74,13 +76,10 @@ private:
     void Append(char c, int maxLength);
 
     std::string m_FileName;
-    std::FILE* m_File = nullptr;
-    std::vector<char> m_Raw;
-    std::vector<char> m_Buffer;
+    std::unique_ptr<TReadAhead> m_Source;
     const char* m_Pos = nullptr;
     const char* m_End = nullptr;
     bool m_SourceDone = false;
-    bool m_PrevRawCR = false;
     int m_Current = 0;
     std::int64_t m_Line = 1;
     std::string m_Text; // the last token, quoted text or flag word

@@ -1,0 +1,114 @@
+#include "survey/ReadAhead.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace lumora::survey {
+
+namespace {
+constexpr char kCtrlZ = 26;
+constexpr std::size_t kBlocks = 3;
+} // namespace
+
+TReadAhead::TReadAhead(std::FILE* file) : m_File(file), m_Blocks(kBlocks) {
+    for (std::size_t i = 0; i < kBlocks; ++i) {
+        m_Blocks[i].Buffer.resize(kFront + 2 * kRawBlock);
+        m_Free.push_back(i);
+    }
+    m_Thread = std::thread([this] { Run(); });
+}
+
+TReadAhead::~TReadAhead() {
+    {
+        std::lock_guard lock(m_Mutex);
+        m_Stop = true;
+    }
+    m_Changed.notify_all();
+    m_Thread.join();
+    std::fclose(m_File);
+}
+
+TReadAhead::TBlock& TReadAhead::Next() {
+    std::unique_lock lock(m_Mutex);
+    if (m_Held < kBlocks)
+        m_Free.push_back(m_Held);
+    m_Changed.notify_all();
+    m_Changed.wait(lock, [this] { return !m_Ready.empty(); });
+    m_Held = m_Ready.front();
+    m_Ready.pop_front();
+    return m_Blocks[m_Held];
+}
+
+void TReadAhead::Run() {
+    std::vector<char> raw(kRawBlock);
+    for (;;) {
+        std::size_t index;
+        {
+            std::unique_lock lock(m_Mutex);
+            m_Changed.wait(lock, [this] { return m_Stop || !m_Free.empty(); });
+            if (m_Stop)
+                return;
+            index = m_Free.front();
+            m_Free.pop_front();
+        }
+        TBlock& block = m_Blocks[index];
+        const std::size_t got = std::fread(raw.data(), 1, kRawBlock, m_File);
+        block.Failed = got < kRawBlock && std::ferror(m_File) != 0;
+        block.Last = got < kRawBlock;
+        Translate(raw.data(), got, block);
+        {
+            std::lock_guard lock(m_Mutex);
+            m_Ready.push_back(index);
+        }
+        m_Changed.notify_all();
+        if (block.Last)
+            return;
+    }
+}
+
+// Copies the raw bytes into the block, giving every line end as CR LF and stopping at Ctrl+Z.
+void TReadAhead::Translate(const char* raw, std::size_t got, TBlock& block) {
+    char* out = block.Text();
+    bool prevCR = m_PrevRawCR;
+    for (std::size_t i = 0; i < got; ++i) {
+        // Eight ordinary characters at a time: copy them when none is a control character that
+        // needs a look (anything below 27: line ends, Ctrl+Z, tabs).
+        while (i + 8 <= got) {
+            std::uint64_t word;
+            std::memcpy(&word, raw + i, 8);
+            if (((word - 0x1B1B1B1B1B1B1B1BULL) & ~word & 0x8080808080808080ULL) != 0)
+                break;
+            std::memcpy(out, &word, 8);
+            out += 8;
+            i += 8;
+            prevCR = false;
+        }
+        if (i >= got)
+            break;
+        const char c = raw[i];
+        if (c == '\r') {
+            *out++ = '\r';
+            *out++ = '\n';
+            prevCR = true;
+            continue;
+        }
+        if (c == '\n') {
+            if (!prevCR) {
+                *out++ = '\r';
+                *out++ = '\n';
+            }
+            prevCR = false;
+            continue;
+        }
+        if (c == kCtrlZ) {
+            block.Last = true;
+            break;
+        }
+        *out++ = c;
+        prevCR = false;
+    }
+    m_PrevRawCR = prevCR;
+    block.Size = static_cast<std::size_t>(out - block.Text());
+}
+
+} // namespace lumora::survey
