@@ -9,5 +9,7 @@ void AddInfoCommand(CLI::App& app);
 void AddGenCommand(CLI::App& app);
 void AddPassagesCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
+void AddRenderCommand(CLI::App& app);
+void AddMeshCommand(CLI::App& app);
 
 } // namespace lumora::cli

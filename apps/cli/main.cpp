@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
     lumora::cli::AddGenCommand(app);
     lumora::cli::AddPassagesCommand(app);
     lumora::cli::AddExportCommand(app);
+    lumora::cli::AddRenderCommand(app);
+    lumora::cli::AddMeshCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,48 @@
+// lumora mesh: builds a plot file's cave as the viewer does and saves the model as a .x mesh
+// file, as the viewer's "Save As X File..." writes it.
+#include "CaveBuildCli.h"
+
+#include "platform/Error.h"
+#include "platform/scene/MeshFileWriter.h"
+
+#include <memory>
+
+namespace lumora::cli {
+
+namespace {
+
+struct TMeshArgs {
+    TCaveArgs Cave;
+    std::string Output;
+    bool Binary = false;
+};
+
+void RunMesh(const TMeshArgs& args) {
+    scene::Root root;
+    passage::TCaveScene cave(root);
+    StderrCaveProgress progress(args.Cave.Quiet);
+    CliUi ui;
+    BuildCave(args.Cave, cave, progress, ui);
+    const scene::Result result = scene::WriteMeshFile(*cave.Center, args.Output, !args.Binary);
+    if (result != scene::Result::Ok)
+        throw WriteError(args.Output + ": " + std::string(scene::ResultText(result)));
+    std::size_t faces = 0, vertices = 0;
+    passage::CountFacesAndVertices(*cave.Center, faces, vertices);
+    std::cout << "Wrote " << args.Output << " (" << (args.Binary ? "binary" : "text") << ", "
+              << cave.Center->GetVisuals().size() << " meshes, " << faces << " faces, " << vertices
+              << " vertices)\n";
+}
+
+} // namespace
+
+void AddMeshCommand(CLI::App& app) {
+    auto args = std::make_shared<TMeshArgs>();
+    CLI::App* command = app.add_subcommand(
+        "mesh", "Build a plot file's cave as the viewer does and save it as a .x mesh file");
+    AddCaveFlags(*command, args->Cave);
+    command->add_option("-o,--output", args->Output, ".x file to write")->required();
+    command->add_flag("--binary", args->Binary, "Write the binary form (default text)");
+    command->callback([args] { RunMesh(*args); });
+}
+
+} // namespace lumora::cli

@@ -1,0 +1,94 @@
+// Speed of the cave on screen: a generated 100,000-shot plot file built into meshes and drawn
+// offscreen at 1024 x 768 (the first frame), and the frames per second of a turning view.
+#include "passage/CaveScene.h"
+#include "platform/render/GlRenderer.h"
+#include "platform/render/HeadlessContext.h"
+#include "survey/PlotGenerator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using namespace lumora;
+
+constexpr int kWidth = 1024, kHeight = 768;
+
+const std::string& CaveFile() {
+    static const std::string file = [] {
+        const auto path = std::filesystem::temp_directory_path() / "lumora-render-bench-100k.plt";
+        survey::TGenOptions options;
+        options.Stations = 100000;
+        survey::GeneratePlotFile(path.string(), options);
+        return path.string();
+    }();
+    return file;
+}
+
+// The viewer's drawing set-up: device, scene, viewport, renderer, offscreen target.
+struct Viewer {
+    render::HeadlessContext Context{kWidth, kHeight};
+    render::GlRenderer Renderer;
+    scene::Root Root;
+    scene::DevicePtr Device;
+    scene::ViewportPtr Viewport;
+    passage::TCaveScene Cave{Root};
+    passage::TCaveProgress Progress;
+    SilentUi Ui;
+    survey::TPlotData Data;
+    passage::TPassageOptions Options;
+    passage::TPassageRunState State;
+
+    Viewer() {
+        Root.CreateDevice(kWidth, kHeight, Device);
+        Renderer.Install(*Device);
+        Device->SetRenderMode(3);
+        Device->SetDither(false);
+        Device->SetQuality(Device->GetQuality() | scene::kShadeGouraud);
+        Root.CreateViewport(Device, Cave.CameraFrame, 0, 0, kWidth, kHeight, Viewport);
+        Viewport->SetBack(200000);
+    }
+    void Build() {
+        passage::TCaveBuild build{Cave, Progress, Ui, Data, Options, State};
+        passage::ProcessCaveFile(build, CaveFile());
+    }
+    void Frame() {
+        Cave.SceneFrame->Move(1.0f);
+        Viewport->Render(*Cave.SceneFrame);
+        Context.Finish();
+    }
+};
+
+void BM_PlotFileToFirstFrame(benchmark::State& state) {
+    CaveFile();
+    std::uint32_t triangles = 0;
+    for (auto _ : state) {
+        Viewer viewer;
+        viewer.Build();
+        viewer.Frame();
+        triangles = viewer.Device->GetTrianglesDrawn();
+    }
+    state.counters["triangles"] = triangles;
+    state.counters["shots"] = 100000;
+}
+BENCHMARK(BM_PlotFileToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_TurningView(benchmark::State& state) {
+    Viewer viewer;
+    viewer.Build();
+    viewer.Frame(); // uploads the meshes
+    const std::uint32_t before = viewer.Device->GetTrianglesDrawn();
+    for (auto _ : state) {
+        viewer.Cave.RotateLocal({0, 1, 0}, 2.0);
+        viewer.Frame();
+    }
+    const double triangles = viewer.Device->GetTrianglesDrawn() - before;
+    state.counters["frames/s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["triangles/s"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TurningView)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+} // namespace

@@ -1,0 +1,182 @@
+#include "passage/lvcave.h"
+
+#include "survey/PlotReader.h"
+
+#include <array>
+#include <memory>
+
+namespace lumora::passage {
+
+namespace {
+
+// Hides the progress display and restores the cursor on every way out of a build.
+class BuildGuard {
+public:
+    BuildGuard(TCaveBuild& build) : m_Build(build) {
+        m_Build.Ui.SetBusyCursor(true);
+        m_Build.Progress.Show();
+    }
+    ~BuildGuard() {
+        m_Build.Progress.Hide();
+        m_Build.Ui.SetBusyCursor(false);
+    }
+    BuildGuard(const BuildGuard&) = delete;
+    BuildGuard& operator=(const BuildGuard&) = delete;
+
+private:
+    TCaveBuild& m_Build;
+};
+
+// Positions of the loaded records with the passage options' adjustments (metres, centre).
+class RecordPositions {
+public:
+    explicit RecordPositions(const TCaveBuild& build)
+        : m_Data(build.Data), m_Adjust(MakeStationAdjust(build.Data, build.Options)), m_One(1) {}
+    scene::Vector At(std::int32_t i) {
+        m_One[0] = ToStation(m_Data.Shots.Get(i), i);
+        return SceneVertex(FetchStation(m_One, 0, m_Adjust).Position);
+    }
+
+private:
+    const survey::TPlotData& m_Data;
+    TStationAdjust m_Adjust;
+    TStationList m_One;
+};
+
+void GeneratePassageMeshes(TCaveBuild& build, TMeshArray& store) {
+    auto wall = [&](const T3DVector& p0, const T3DVector& p1, const T3DVector& p2,
+                    const T3DVector& p3) {
+        store.AddQuad(kCaveWallColor, SceneVertex(p0), SceneVertex(p1), SceneVertex(p2),
+                      SceneVertex(p3));
+    };
+    // Both caps face out of the tube.
+    auto cap = [&](const T3DVector& centre, const T3DVector& a, const T3DVector& b, bool isStart) {
+        if (isStart)
+            store.AddTriangle(kCaveWallColor, SceneVertex(centre), SceneVertex(a), SceneVertex(b));
+        else
+            store.AddTriangle(kCaveWallColor, SceneVertex(centre), SceneVertex(b), SceneVertex(a));
+    };
+    auto progress = [&](std::int64_t polygons, std::int32_t) {
+        build.Progress.SetPolygons(std::to_string(polygons));
+        build.Progress.SetMeshes(std::to_string(store.Count()));
+    };
+    GeneratePassages(build.Data, build.Options, build.State, cap, wall, progress);
+}
+
+// Normals of every mesh, announced one by one; false when the user aborted.
+bool CompressMeshes(TCaveBuild& build, TMeshArray& store) {
+    for (int i = 1; i <= store.Count(); ++i) {
+        if (build.State.AbortPassages)
+            return false;
+        build.Progress.SetAction("Compressing Data: " + std::to_string(i) + "/" +
+                                 std::to_string(store.Count()));
+        store.Mesh(i)->GenerateNormals(kCaveCrease,
+                                       scene::kNormalsCompact | scene::kNormalsUseCrease);
+    }
+    return true;
+}
+
+void SetQualityOfAll(TMeshArray& store, unsigned quality) {
+    for (int i = 1; i <= store.Count(); ++i)
+        store.Mesh(i)->SetQuality(quality);
+}
+
+// Corners of the marker cube in the order of its six faces (signs of the half edge on x, y, z).
+constexpr std::array<std::array<std::array<int, 3>, 4>, 6> kCubeFaces{{
+    {{{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}}}, // z-
+    {{{1, -1, 1}, {1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}}},     // z+
+    {{{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}}},     // x+
+    {{{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}}}, // x-
+    {{{-1, 1, 1}, {1, 1, 1}, {1, 1, -1}, {-1, 1, -1}}},     // y+
+    {{{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}}, // y-
+}};
+
+void AddMarkerCube(TMeshArray& store, const scene::Vector& p) {
+    for (const auto& face : kCubeFaces) {
+        std::array<scene::Vector, 4> c;
+        for (int k = 0; k < 4; ++k)
+            c[k] = {p.X + 0.5f * face[k][0], p.Y + 0.5f * face[k][1], p.Z + 0.5f * face[k][2]};
+        store.AddQuad(kStationMarkColor, c[0], c[1], c[2], c[3]);
+    }
+}
+
+std::string FileNamePart(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+scene::Vector SceneVertex(const T3DVector& p) {
+    return {static_cast<float>(p.X), static_cast<float>(p.Z), static_cast<float>(p.Y)};
+}
+
+bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName) {
+    TCaveViewer& viewer = build.Viewer;
+    viewer.SetViewerCaption(fileName);
+    viewer.AddRecentFile(fileName);
+    {
+        BuildGuard guard(build);
+        build.Progress.SetShots("0");
+        viewer.SetWrapRelative(false);
+        build.Options.CenterOnCave = true;
+        build.Progress.SetAction("Clearing Data");
+        viewer.ClearModel();
+        TMeshArray store(viewer.Root(), kKindPassages, FileNamePart(fileName));
+        viewer.ApplyMeshOptions(build.Options);
+        auto loadProgress = [&](std::int32_t surveys, std::int32_t records) {
+            build.Progress.SetSurveys(std::to_string(surveys));
+            build.Progress.SetShots(std::to_string(records));
+        };
+        survey::LoadPlotFile(build.Data, fileName, loadProgress, build.Ui);
+        if (build.Data.AbortLoad)
+            return false;
+        GeneratePassageMeshes(build, store);
+        if (!CompressMeshes(build, store))
+            return false;
+        store.AttachTo(viewer.CenterFrame());
+        viewer.ResetScale();
+        viewer.RefreshHierarchy();
+        viewer.SetRenderEnabled();
+        build.Progress.SetAction("Rendering Image");
+        viewer.RenderWithNotice();
+    }
+    viewer.BuildFinished(build.Data.Loaded);
+    return true;
+}
+
+void BuildShotLines(TCaveBuild& build) {
+    BuildGuard guard(build);
+    build.Progress.SetShots("0");
+    TMeshArray store(build.Viewer.Root(), kKindShots, "Shots");
+    RecordPositions positions(build);
+    scene::Vector previous;
+    for (std::int32_t i = 0; i < build.Data.Shots.Count(); ++i) {
+        const scene::Vector here = positions.At(i);
+        const char type = build.Data.Shots.RecordType(i);
+        // Only draws join two records; a feature point is not a shot.
+        if ((type == 'D' || type == 'd') && i > 0)
+            store.AddTriangle(kShotLineColor, previous, here, here);
+        previous = here;
+        if (i % 100 == 0)
+            build.Progress.SetAction("Shots: " + std::to_string(i));
+    }
+    SetQualityOfAll(store, scene::kShadeFlat | scene::kLightOff | scene::kFillWireframe);
+    store.AttachTo(build.Viewer.CenterFrame());
+}
+
+void BuildStationMarkers(TCaveBuild& build) {
+    BuildGuard guard(build);
+    build.Progress.SetShots("0");
+    TMeshArray store(build.Viewer.Root(), kKindStations, "Stations");
+    RecordPositions positions(build);
+    for (std::int32_t i = 0; i < build.Data.Shots.Count(); ++i) {
+        AddMarkerCube(store, positions.At(i));
+        if (i % 10 == 0)
+            build.Progress.SetAction("Station: " + std::to_string(i));
+    }
+    SetQualityOfAll(store, scene::kShadeFlat | scene::kLightOff | scene::kFillSolid);
+    store.AttachTo(build.Viewer.CenterFrame());
+}
+
+} // namespace lumora::passage

@@ -1,0 +1,429 @@
+#include "platform/render/GlMeshCache.h"
+
+#include "platform/scene/Normals.h"
+#include "platform/scene/Texture.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace lumora::render {
+
+namespace {
+
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+// One corner as the GPU reads it: position, packed normal, RGBA colour, half-float texture
+// coordinates.
+struct GpuVertex {
+    float X, Y, Z;
+    std::uint32_t Normal;
+    std::uint8_t R, G, B, A;
+    std::uint16_t U, V;
+};
+static_assert(sizeof(GpuVertex) == 24);
+
+std::uint32_t PackNormal(const scene::Vector& n) {
+    auto part = [](float v) {
+        const float c = std::clamp(v, -1.0f, 1.0f);
+        return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(c * 511.0f))) &
+               0x3FF;
+    };
+    return part(n.X) | (part(n.Y) << 10) | (part(n.Z) << 20);
+}
+
+std::uint16_t HalfFloat(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    const std::uint32_t sign = (bits >> 16) & 0x8000;
+    const int exponent = int((bits >> 23) & 0xFF) - 127 + 15;
+    const std::uint32_t mantissa = bits & 0x7FFFFF;
+    if (exponent <= 0)
+        return static_cast<std::uint16_t>(sign); // too small: zero
+    if (exponent >= 31)
+        return static_cast<std::uint16_t>(sign | 0x7BFF); // too large: the largest half
+    return static_cast<std::uint16_t>(sign | (exponent << 10) | (mantissa >> 13));
+}
+
+GpuVertex MakeVertex(const scene::Vector& p, const scene::Vector& n, scene::Color color,
+                     scene::TextureCoord uv) {
+    return {p.X,
+            p.Y,
+            p.Z,
+            PackNormal(n),
+            static_cast<std::uint8_t>(scene::ColorRed(color)),
+            static_cast<std::uint8_t>(scene::ColorGreen(color)),
+            static_cast<std::uint8_t>(scene::ColorBlue(color)),
+            static_cast<std::uint8_t>(scene::ColorAlpha(color)),
+            HalfFloat(uv.U),
+            HalfFloat(uv.V)};
+}
+
+struct Hasher {
+    std::uint64_t Value = 1469598103934665603ull;
+    void Add(std::uint64_t v) { Value = (Value ^ v) * 1099511628211ull; }
+    void Add(const void* p) { Add(reinterpret_cast<std::uintptr_t>(p)); }
+    template <typename T> void AddBytes(const std::vector<T>& items) {
+        Add(items.size());
+        const auto* bytes = reinterpret_cast<const unsigned char*>(items.data());
+        const std::size_t size = items.size() * sizeof(T);
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            Add(word);
+        }
+        for (; i < size; ++i)
+            Add(bytes[i]);
+    }
+};
+
+std::uint64_t Signature(const scene::MeshBuilder& mesh, bool withLines) {
+    Hasher h;
+    h.Add(withLines ? 1 : 2);
+    for (const scene::FaceData& face : mesh.Faces()) {
+        h.Add(face.FaceColor | (std::uint64_t(face.Corners.size()) << 32));
+        h.Add(face.FaceTexture.get());
+        h.Add(face.FaceMaterial.get());
+    }
+    h.AddBytes(mesh.Vertices());
+    h.AddBytes(mesh.Normals());
+    h.AddBytes(mesh.TextureCoordinates());
+    return h.Value;
+}
+
+std::uint64_t Signature(const scene::ProgressiveMesh& mesh, bool withLines) {
+    Hasher h;
+    h.Add(withLines ? 3 : 4);
+    h.Add(mesh.CurrentTriangles().data());
+    h.Add(mesh.CurrentTriangles().size());
+    h.Add(mesh.Positions().data());
+    h.Add(mesh.Positions().size());
+    h.Add(mesh.GetColor());
+    return h.Value;
+}
+
+// The GL buffers of a mesh from its corners, triangle indices and edge indices.
+void Upload(GpuMesh& gpu, const std::vector<GpuVertex>& corners,
+            const std::vector<std::uint32_t>& triangles, const std::vector<std::uint32_t>& lines) {
+    if (!gpu.Vao) {
+        glGenVertexArrays(1, &gpu.Vao);
+        glGenBuffers(1, &gpu.Vertices);
+        glGenBuffers(1, &gpu.Triangles);
+        glGenBuffers(1, &gpu.Lines);
+    }
+    glBindVertexArray(gpu.Vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.Vertices);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners.size() * sizeof(GpuVertex)), corners.data(),
+                 GL_STATIC_DRAW);
+    const GLsizei stride = sizeof(GpuVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 4, GL_INT_2_10_10_10_REV, GL_TRUE, stride,
+                          reinterpret_cast<void*>(12));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(16));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 2, GL_HALF_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(20));
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Triangles);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(triangles.size() * 4), triangles.data(),
+                 GL_DYNAMIC_DRAW);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Lines);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gpu.CornerCount = static_cast<std::uint32_t>(corners.size());
+    gpu.LineIndexCount = static_cast<std::uint32_t>(lines.size());
+}
+
+struct GroupKey {
+    const scene::Texture* GroupTexture;
+    const scene::Material* GroupMaterial;
+    bool Transparent;
+};
+
+// Assigns every face to a draw group and counts each group's triangle indices.
+std::vector<std::uint16_t> GroupFaces(const std::vector<scene::FaceData>& faces,
+                                      std::vector<DrawGroup>& groups) {
+    std::vector<std::uint16_t> faceGroup(faces.size());
+    std::size_t last = 0;
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        const scene::FaceData& face = faces[f];
+        const GroupKey key{face.FaceTexture.get(), face.FaceMaterial.get(),
+                           scene::ColorAlpha(face.FaceColor) < 255};
+        auto same = [&](const DrawGroup& g) {
+            return g.GroupTexture == key.GroupTexture && g.GroupMaterial == key.GroupMaterial &&
+                   g.Transparent == key.Transparent;
+        };
+        if (groups.empty() || !same(groups[last])) {
+            const auto it = std::find_if(groups.begin(), groups.end(), same);
+            if (it == groups.end() && groups.size() < 0xFFFF) {
+                groups.push_back({const_cast<scene::Texture*>(key.GroupTexture),
+                                  const_cast<scene::Material*>(key.GroupMaterial), key.Transparent,
+                                  0, 0});
+                last = groups.size() - 1;
+            } else {
+                last = it == groups.end() ? 0 : std::size_t(it - groups.begin());
+            }
+        }
+        faceGroup[f] = static_cast<std::uint16_t>(last);
+        const std::size_t n = face.Corners.size();
+        if (n >= 3)
+            groups[last].IndexCount += static_cast<std::uint32_t>(3 * (n - 2));
+    }
+    std::uint32_t first = 0;
+    for (DrawGroup& g : groups) {
+        g.FirstIndex = first;
+        first += g.IndexCount;
+    }
+    return faceGroup;
+}
+
+// Corners shared by faces that meet at a vertex with the same normal and colour.
+class CornerTable {
+public:
+    CornerTable(const scene::MeshBuilder& mesh)
+        : m_Mesh(mesh), m_Head(mesh.Vertices().size(), kNone) {
+        m_Corners.reserve(mesh.Vertices().size() + mesh.Vertices().size() / 2);
+    }
+    std::uint32_t Corner(const scene::FaceCorner& c, scene::Color color,
+                         const scene::Vector& faceNormal) {
+        if (c.Normal == scene::kNoNormal || c.Normal >= m_Mesh.Normals().size())
+            return Add(c.Vertex, faceNormal, color, kNone, kNone);
+        for (std::uint32_t i = m_Head[c.Vertex]; i != kNone; i = m_Next[i])
+            if (m_NormalOf[i] == c.Normal && m_ColorOf[i] == color)
+                return i;
+        return Add(c.Vertex, m_Mesh.Normals()[c.Normal], color, c.Normal, m_Head[c.Vertex]);
+    }
+    std::vector<GpuVertex>& Corners() { return m_Corners; }
+
+private:
+    std::uint32_t Add(std::uint32_t v, const scene::Vector& n, scene::Color color,
+                      std::uint32_t normal, std::uint32_t next) {
+        const auto& uvs = m_Mesh.TextureCoordinates();
+        const scene::TextureCoord uv = v < uvs.size() ? uvs[v] : scene::TextureCoord{};
+        const auto index = static_cast<std::uint32_t>(m_Corners.size());
+        m_Corners.push_back(MakeVertex(m_Mesh.Vertices()[v], n, color, uv));
+        m_NormalOf.push_back(normal);
+        m_ColorOf.push_back(color);
+        m_Next.push_back(next);
+        if (normal != kNone)
+            m_Head[v] = index;
+        return index;
+    }
+    const scene::MeshBuilder& m_Mesh;
+    std::vector<std::uint32_t> m_Head, m_Next, m_NormalOf;
+    std::vector<scene::Color> m_ColorOf;
+    std::vector<GpuVertex> m_Corners;
+};
+
+bool CornersValid(const scene::FaceData& face, std::size_t vertexCount) {
+    return std::all_of(face.Corners.begin(), face.Corners.end(),
+                       [&](const scene::FaceCorner& c) { return c.Vertex < vertexCount; });
+}
+
+void AddEdges(const std::vector<std::uint32_t>& ids, std::vector<std::uint32_t>& lines) {
+    const std::size_t n = ids.size();
+    if (n < 2)
+        return;
+    for (std::size_t i = 0; i < (n == 2 ? 1 : n); ++i) {
+        lines.push_back(ids[i]);
+        lines.push_back(ids[(i + 1) % n]);
+    }
+}
+
+void KeepTransparent(GpuMesh& gpu, const std::vector<std::uint32_t>& triangles,
+                     const std::vector<GpuVertex>& corners) {
+    gpu.TransparentIndices.clear();
+    gpu.TransparentCentres.clear();
+    for (const DrawGroup& g : gpu.Groups) {
+        if (!g.Transparent)
+            continue;
+        for (std::uint32_t i = g.FirstIndex; i < g.FirstIndex + g.IndexCount; i += 3) {
+            scene::Vector c;
+            for (int k = 0; k < 3; ++k) {
+                const GpuVertex& v = corners[triangles[i + k]];
+                c = c + scene::Vector{v.X, v.Y, v.Z} * (1.0f / 3);
+            }
+            gpu.TransparentCentres.push_back(c);
+        }
+        gpu.TransparentIndices.insert(gpu.TransparentIndices.end(),
+                                      triangles.begin() + g.FirstIndex,
+                                      triangles.begin() + g.FirstIndex + g.IndexCount);
+    }
+}
+
+void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
+    const auto& faces = mesh.Faces();
+    gpu.Groups.clear();
+    const std::vector<std::uint16_t> faceGroup = GroupFaces(faces, gpu.Groups);
+    std::vector<std::uint32_t> next(gpu.Groups.size());
+    for (std::size_t g = 0; g < gpu.Groups.size(); ++g)
+        next[g] = gpu.Groups[g].FirstIndex;
+    std::vector<std::uint32_t> triangles(
+        gpu.Groups.empty() ? 0 : gpu.Groups.back().FirstIndex + gpu.Groups.back().IndexCount);
+    std::vector<std::uint32_t> lines, ids;
+    CornerTable table(mesh);
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        const scene::FaceData& face = faces[f];
+        const std::size_t n = face.Corners.size();
+        ids.clear();
+        if (CornersValid(face, mesh.Vertices().size())) {
+            const scene::Vector normal = scene::PolygonNormal(mesh.Vertices(), face.Corners);
+            for (const scene::FaceCorner& c : face.Corners)
+                ids.push_back(table.Corner(c, face.FaceColor, normal));
+        }
+        std::uint32_t& out = next[faceGroup[f]];
+        for (std::size_t k = 2; k < n; ++k) {
+            const bool ok = ids.size() == n;
+            triangles[out++] = ok ? ids[0] : 0;
+            triangles[out++] = ok ? ids[k - 1] : 0;
+            triangles[out++] = ok ? ids[k] : 0;
+        }
+        if (withLines)
+            AddEdges(ids, lines);
+    }
+    gpu.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
+    gpu.HasLines = withLines;
+    KeepTransparent(gpu, triangles, table.Corners());
+    Upload(gpu, table.Corners(), triangles, lines);
+}
+
+void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines) {
+    const auto& positions = mesh.Positions();
+    const auto& triangles = mesh.CurrentTriangles();
+    std::vector<scene::Vector> normals(positions.size());
+    for (std::size_t i = 0; i + 2 < triangles.size(); i += 3) {
+        const scene::Vector& a = positions[triangles[i]];
+        const scene::Vector n =
+            scene::Cross(positions[triangles[i + 1]] - a, positions[triangles[i + 2]] - a);
+        for (int k = 0; k < 3; ++k)
+            normals[triangles[i + k]] = normals[triangles[i + k]] + n;
+    }
+    std::vector<GpuVertex> corners;
+    corners.reserve(positions.size());
+    for (std::size_t v = 0; v < positions.size(); ++v)
+        corners.push_back(
+            MakeVertex(positions[v], scene::Normalize(normals[v]), mesh.GetColor(), {}));
+    std::vector<std::uint32_t> lines;
+    if (withLines)
+        for (std::size_t i = 0; i + 2 < triangles.size(); i += 3)
+            AddEdges({triangles[i], triangles[i + 1], triangles[i + 2]}, lines);
+    const bool transparent = scene::ColorAlpha(mesh.GetColor()) < 255;
+    gpu.Groups = {{nullptr, nullptr, transparent, 0, std::uint32_t(triangles.size())}};
+    gpu.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
+    gpu.HasLines = withLines;
+    KeepTransparent(gpu, triangles, corners);
+    Upload(gpu, corners, triangles, lines);
+}
+
+} // namespace
+
+GlMeshCache::~GlMeshCache() {
+    Clear();
+}
+
+GpuMesh& GlMeshCache::Slot(const scene::SceneObject& owner) {
+    auto& known = m_Owners[&owner];
+    GpuMesh& gpu = m_Meshes[&owner];
+    if (known.expired() || known.lock().get() != &owner) {
+        gpu.Signature = 0; // a new object, perhaps where a freed one lived
+        known = owner.weak_from_this();
+    }
+    gpu.Seen = true;
+    return gpu;
+}
+
+GpuMesh& GlMeshCache::Get(const scene::MeshBuilder& mesh, bool withLines) {
+    GpuMesh& gpu = Slot(mesh);
+    const std::uint64_t signature = Signature(mesh, withLines || gpu.HasLines);
+    if (signature != gpu.Signature) {
+        BuildMesh(gpu, mesh, withLines || gpu.HasLines);
+        gpu.Signature = signature;
+        ++m_Uploads;
+    }
+    return gpu;
+}
+
+GpuMesh& GlMeshCache::Get(const scene::ProgressiveMesh& mesh, bool withLines) {
+    GpuMesh& gpu = Slot(mesh);
+    const std::uint64_t signature = Signature(mesh, withLines || gpu.HasLines);
+    if (signature != gpu.Signature) {
+        BuildMesh(gpu, mesh, withLines || gpu.HasLines);
+        gpu.Signature = signature;
+        ++m_Uploads;
+    }
+    return gpu;
+}
+
+GLuint GlMeshCache::Texture(const scene::Texture& texture) {
+    const QImage& image = texture.Image();
+    if (image.isNull())
+        return 0;
+    TextureEntry& entry = m_Textures[&texture];
+    const bool sameOwner = !entry.Owner.expired() && entry.Owner.lock().get() == &texture;
+    if (entry.Id && sameOwner && entry.ImageKey == image.cacheKey())
+        return entry.Id;
+    if (!entry.Id)
+        glGenTextures(1, &entry.Id);
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    glBindTexture(GL_TEXTURE_2D, entry.Id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, rgba.width(), rgba.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, rgba.constBits());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    entry.ImageKey = image.cacheKey();
+    entry.Owner = texture.weak_from_this();
+    return entry.Id;
+}
+
+void GlMeshCache::BeginFrame() {
+    for (auto& [owner, gpu] : m_Meshes)
+        gpu.Seen = false;
+}
+
+void GlMeshCache::Release(GpuMesh& gpu) {
+    if (gpu.Vao) {
+        glDeleteVertexArrays(1, &gpu.Vao);
+        const GLuint buffers[] = {gpu.Vertices, gpu.Triangles, gpu.Lines};
+        glDeleteBuffers(3, buffers);
+    }
+    gpu = GpuMesh{};
+}
+
+void GlMeshCache::Sweep() {
+    for (auto it = m_Meshes.begin(); it != m_Meshes.end();) {
+        if (it->second.Seen) {
+            ++it;
+            continue;
+        }
+        Release(it->second);
+        m_Owners.erase(it->first);
+        it = m_Meshes.erase(it);
+    }
+    for (auto it = m_Textures.begin(); it != m_Textures.end();) {
+        if (!it->second.Owner.expired()) {
+            ++it;
+            continue;
+        }
+        glDeleteTextures(1, &it->second.Id);
+        it = m_Textures.erase(it);
+    }
+}
+
+void GlMeshCache::Clear() {
+    for (auto& [owner, gpu] : m_Meshes)
+        Release(gpu);
+    m_Meshes.clear();
+    m_Owners.clear();
+    for (auto& [texture, entry] : m_Textures)
+        glDeleteTextures(1, &entry.Id);
+    m_Textures.clear();
+}
+
+} // namespace lumora::render

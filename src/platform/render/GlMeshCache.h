@@ -1,0 +1,70 @@
+// Internal to the renderer: meshes and pictures of the scene kept in GL buffers and textures,
+// uploaded when first drawn and again when they change. Includes the GL headers.
+#pragma once
+
+#include "platform/scene/MeshBuilder.h"
+#include "platform/scene/ProgressiveMesh.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace lumora::render {
+
+// A run of triangles that share a texture and a material; transparent runs are drawn last.
+struct DrawGroup {
+    scene::Texture* GroupTexture = nullptr;
+    scene::Material* GroupMaterial = nullptr;
+    bool Transparent = false;
+    std::uint32_t FirstIndex = 0; // into the triangle indices
+    std::uint32_t IndexCount = 0;
+};
+
+struct GpuMesh {
+    GLuint Vao = 0, Vertices = 0, Triangles = 0, Lines = 0;
+    std::uint32_t CornerCount = 0;
+    std::uint32_t TriangleCount = 0; // faces split into triangles
+    std::uint32_t LineIndexCount = 0;
+    bool HasLines = false;
+    std::vector<DrawGroup> Groups;
+    // Triangle indices and object-space centres of the transparent runs, for sorting.
+    std::vector<std::uint32_t> TransparentIndices;
+    std::vector<scene::Vector> TransparentCentres;
+    std::uint64_t Signature = 0;
+    bool Seen = false;
+};
+
+class GlMeshCache {
+public:
+    ~GlMeshCache();
+    // The GL form of a mesh, uploaded now when it is new or changed; withLines also builds the
+    // face edges for wire frame drawing.
+    GpuMesh& Get(const scene::MeshBuilder& mesh, bool withLines);
+    GpuMesh& Get(const scene::ProgressiveMesh& mesh, bool withLines);
+    // The GL texture of a picture (uploaded once per picture); 0 for an empty picture.
+    GLuint Texture(const scene::Texture& texture);
+
+    // Marks every mesh unseen; Sweep frees those not drawn since.
+    void BeginFrame();
+    void Sweep();
+    void Clear();
+    std::size_t UploadCount() const { return m_Uploads; }
+
+private:
+    struct TextureEntry {
+        GLuint Id = 0;
+        std::int64_t ImageKey = 0;
+        std::weak_ptr<const scene::SceneObject> Owner;
+    };
+    GpuMesh& Slot(const scene::SceneObject& owner);
+    void Release(GpuMesh& mesh);
+
+    std::unordered_map<const scene::SceneObject*, GpuMesh> m_Meshes;
+    std::unordered_map<const scene::SceneObject*, std::weak_ptr<const scene::SceneObject>> m_Owners;
+    std::unordered_map<const scene::Texture*, TextureEntry> m_Textures;
+    std::size_t m_Uploads = 0;
+};
+
+} // namespace lumora::render

@@ -1,0 +1,45 @@
+// A GL 3.3 core context without a window or X server (EGL on Mesa's surfaceless platform), with
+// an offscreen framebuffer of a given size that is read back as a picture.
+#pragma once
+
+#include "platform/render/GlRenderer.h"
+
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+namespace lumora::render {
+
+class HeadlessContext {
+public:
+    // Makes the context current on this thread with a width x height colour and depth
+    // framebuffer bound. Throws lumora::Error saying why when there is no EGL display, no GL 3.3
+    // core context or no complete framebuffer.
+    HeadlessContext(int width, int height);
+    ~HeadlessContext();
+    HeadlessContext(const HeadlessContext&) = delete;
+    HeadlessContext& operator=(const HeadlessContext&) = delete;
+
+    // True when an EGL display can be opened at all; otherwise reason says what is missing.
+    static bool EglAvailable(std::string& reason);
+
+    // Makes the context current and binds its framebuffer.
+    void MakeCurrent();
+    int Width() const { return m_Width; }
+    int Height() const { return m_Height; }
+    // Waits until everything drawn so far is finished.
+    void Finish() const;
+    // Waits for drawing to finish and returns the framebuffer, top row first (RGB32).
+    QImage ReadImage() const;
+    // Vendor, renderer and version strings of the context.
+    const ContextInfo& Info() const { return m_Info; }
+
+private:
+    struct Handles;
+    std::unique_ptr<Handles> m_Handles;
+    int m_Width, m_Height;
+    ContextInfo m_Info;
+};
+
+} // namespace lumora::render

@@ -1,0 +1,252 @@
+// The cave mesh builder: passage meshes split at 20000 faces with their normal steps announced,
+// shot lines, station markers, the scene conversion and a quiet end on abort.
+#include "support/TestSupport.h"
+
+// These tests need the cave builder library; the test target links it once it is built.
+#ifdef LUMORA_HAVE_CAVEBUILDER
+
+#include "passage/CaveScene.h"
+#include "passage/lvcave.h"
+#include "platform/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace lumora::test {
+namespace {
+
+using passage::TCaveBuild;
+using scene::Vector;
+
+// A plot file line of a station at (east, north, up) in feet with all four dimensions d.
+std::string Station(char type, const std::string& name, double east, double north, double up,
+                    double d = 2) {
+    std::ostringstream line;
+    line << type << ' ' << north << ' ' << east << ' ' << up << " S" << name << " P " << d << ' '
+         << d << ' ' << d << ' ' << d << " I 1.00\r\n";
+    return line.str();
+}
+
+// surveys straight surveys of shots shots each, side by side along east, and a last survey
+// without shots.
+std::string StraightCave(int surveys, int shots) {
+    std::string text = "Z 0 " + std::to_string(surveys * 100) + " 0 " + std::to_string(shots * 10) +
+                       " 0 0\r\nSMain\r\n";
+    for (int s = 0; s < surveys; ++s) {
+        text += "NS" + std::to_string(s) + " D 1 1 2000 C\r\n";
+        for (int i = 0; i <= shots; ++i)
+            text += Station(i == 0 ? 'M' : 'D', std::to_string(s) + "." + std::to_string(i),
+                            i * 10.0, s * 100.0, 0);
+        text += "X 0 0 0 0 0 0\r\n";
+    }
+    return text + "NLast D 1 1 2000 C\r\n" + Station('M', "L1", 0, 0, 0) + "X 0 0 0 0 0 0\r\n";
+}
+
+class RecordingProgress : public passage::TCaveProgress {
+public:
+    void Show() override { Log.push_back("show"); }
+    void Hide() override { Log.push_back("hide"); }
+    void SetAction(const std::string& text) override {
+        Log.push_back(text);
+        if (text == AbortAt && State)
+            State->AbortPassages = true;
+    }
+    void SetMeshes(const std::string& text) override { Meshes = text; }
+    void SetPolygons(const std::string& text) override { Polygons = text; }
+    std::vector<std::string> Log;
+    std::string Meshes, Polygons, AbortAt;
+    passage::TPassageRunState* State = nullptr;
+};
+
+class RecordingViewer : public passage::TCaveScene {
+public:
+    using TCaveScene::TCaveScene;
+    void RenderWithNotice() override { ++Renders; }
+    void BuildFinished(bool loaded) override { Finished = loaded ? 1 : 0; }
+    int Renders = 0;
+    int Finished = -1;
+};
+
+struct CaveFixture {
+    scene::Root Root;
+    RecordingViewer Viewer{Root};
+    RecordingProgress Progress;
+    SilentUi Ui;
+    survey::TPlotData Data;
+    passage::TPassageOptions Options;
+    passage::TPassageRunState State;
+    TCaveBuild Build{Viewer, Progress, Ui, Data, Options, State};
+    TempDir Dir;
+
+    bool Process(const std::string& text) {
+        const std::string file = Dir.File("cave.plt");
+        WriteFile(file, text);
+        return passage::ProcessCaveFile(Build, file);
+    }
+    std::vector<scene::MeshBuilderPtr> Meshes(std::uint32_t kind) const {
+        std::vector<scene::MeshBuilderPtr> out;
+        for (const auto& v : Viewer.Center->GetVisuals())
+            if (auto mesh = std::dynamic_pointer_cast<scene::MeshBuilder>(v);
+                mesh && mesh->GetAppData() == kind)
+                out.push_back(mesh);
+        return out;
+    }
+};
+
+bool Contains(const std::vector<std::string>& log, const std::string& text) {
+    return std::find(log.begin(), log.end(), text) != log.end();
+}
+
+TEST(CaveBuilder, FortyFiveThousandFacesGiveThreeMeshesAndThreeNormalSteps) {
+    CaveFixture f;
+    f.Options.PassShape = passage::TPassShape::Square; // 4 wall faces a shot
+    ASSERT_TRUE(f.Process(StraightCave(50, 225)));     // 50 x 225 x 4 = 45000, 51 surveys
+    const auto meshes = f.Meshes(passage::kKindPassages);
+    ASSERT_EQ(meshes.size(), 3u);
+    EXPECT_EQ(meshes[0]->GetFaceCount(), 20001u);
+    EXPECT_EQ(meshes[1]->GetFaceCount(), 20001u);
+    EXPECT_EQ(meshes[2]->GetFaceCount(), 4998u);
+    EXPECT_EQ(f.Progress.Meshes, "3");
+    EXPECT_EQ(f.Progress.Polygons, "45000");
+    std::vector<std::string> steps;
+    for (const std::string& line : f.Progress.Log)
+        if (line.rfind("Compressing Data: ", 0) == 0)
+            steps.push_back(line);
+    EXPECT_EQ(steps, (std::vector<std::string>{"Compressing Data: 1/3", "Compressing Data: 2/3",
+                                               "Compressing Data: 3/3"}));
+    for (const auto& mesh : meshes)
+        EXPECT_GT(mesh->GetNormalCount(), 0u);
+    EXPECT_EQ(f.Progress.Log.front(), "show");
+    EXPECT_EQ(f.Progress.Log.back(), "hide");
+    EXPECT_EQ(f.Viewer.Renders, 1);
+    EXPECT_EQ(f.Viewer.Finished, 1);
+}
+
+TEST(CaveBuilder, PassagesAreRedAndScaledToAThousandUnits) {
+    CaveFixture f;
+    ASSERT_TRUE(f.Process(StraightCave(1, 10)));
+    const auto meshes = f.Meshes(passage::kKindPassages);
+    ASSERT_EQ(meshes.size(), 1u);
+    EXPECT_EQ(meshes[0]->Faces()[0].FaceColor & 0xFFFFFF, 0xFF0000u); // packed ARGB red
+    EXPECT_TRUE(f.Options.CenterOnCave);
+    scene::Box box;
+    ASSERT_TRUE(f.Viewer.Center->GetHierarchyBox(box));
+    EXPECT_NEAR(scene::LargestSide(box) * f.Viewer.Center->GetTransform().M[0][0], 1000, 0.5);
+    EXPECT_NEAR((box.Min.X + box.Max.X) / 2, 0, 0.01); // centred on the cave
+}
+
+TEST(CaveBuilder, AbortBeforeNormalsEndsQuietlyWithNothingAttached) {
+    CaveFixture f;
+    f.Options.PassShape = passage::TPassShape::Square;
+    f.Progress.AbortAt = "Compressing Data: 1/3";
+    f.Progress.State = &f.State;
+    EXPECT_FALSE(f.Process(StraightCave(50, 225)));
+    EXPECT_TRUE(f.Viewer.Center->GetVisuals().empty());
+    EXPECT_FALSE(Contains(f.Progress.Log, "Compressing Data: 2/3"));
+    EXPECT_EQ(f.Progress.Log.back(), "hide");
+    EXPECT_EQ(f.Viewer.Renders, 0);
+    EXPECT_EQ(f.Viewer.Finished, -1);
+}
+
+TEST(CaveBuilder, ReaderFailureHidesTheProgressAndPassesTheError) {
+    CaveFixture f;
+    EXPECT_THROW(f.Process("Z 0 1 0 1 0 1\r\nSMain\r\nNA D 1 1 2000 C\r\nD x y z SA1\r\n"),
+                 lumora::Error);
+    EXPECT_EQ(f.Progress.Log.back(), "hide");
+    EXPECT_EQ(f.Viewer.Finished, -1);
+}
+
+// Loads a file of the given records into the fixture's model without building passages.
+void LoadOnly(CaveFixture& f, const std::string& text) {
+    ASSERT_TRUE(f.Process(text));
+    passage::ClearFrame(*f.Viewer.Center);
+}
+
+TEST(CaveBuilder, MoveDrawDrawMoveDrawGivesThreeShotLines) {
+    CaveFixture f;
+    LoadOnly(f, "Z 0 100 0 100 0 0\r\nSMain\r\nNA D 1 1 2000 C\r\n" + Station('M', "A1", 0, 0, 0) +
+                    Station('D', "A2", 10, 0, 0) + Station('D', "A3", 20, 0, 0) +
+                    Station('M', "A4", 50, 50, 0) + Station('D', "A5", 60, 50, 0) +
+                    "X 0 0 0 0 0 0\r\n");
+    passage::BuildShotLines(f.Build);
+    const auto meshes = f.Meshes(passage::kKindShots);
+    ASSERT_EQ(meshes.size(), 1u);
+    const auto& mesh = *meshes[0];
+    EXPECT_EQ(mesh.GetFaceCount(), 3u);
+    EXPECT_EQ(mesh.GetName(), "MeshName1");
+    EXPECT_EQ(mesh.GetQuality(), scene::kFillWireframe); // unlit flat wire frame, 64
+    // The third line starts at the second move, not at the last point of the first traverse.
+    const auto& corners = mesh.Faces()[2].Corners;
+    const Vector from = mesh.Vertices()[corners[0].Vertex];
+    EXPECT_FLOAT_EQ(from.X, float(50 - f.Data.Center.X));
+    EXPECT_FLOAT_EQ(from.Z, float(50 - f.Data.Center.Y));
+    for (const auto& face : mesh.Faces())
+        EXPECT_EQ(face.FaceColor & 0xFFFFFF, 0x0000FFu); // blue
+}
+
+TEST(CaveBuilder, ShotBecomesTheSceneLineWithYAndZSwapped) {
+    CaveFixture f;
+    LoadOnly(f, "Z 0 0 -10 10 -5 5\r\nSMain\r\nNA D 1 1 2000 C\r\n" + Station('M', "A1", 0, 0, 0) +
+                    Station('D', "A2", 10, 0, 5) + Station('M', "B1", -10, 0, -5) +
+                    "X 0 0 0 0 0 0\r\n");
+    ASSERT_EQ(f.Data.Center.X, 0);
+    ASSERT_EQ(f.Data.Center.Y, 0);
+    ASSERT_EQ(f.Data.Center.Z, 0);
+    passage::BuildShotLines(f.Build);
+    const auto meshes = f.Meshes(passage::kKindShots);
+    ASSERT_EQ(meshes.size(), 1u);
+    const auto& mesh = *meshes[0];
+    ASSERT_EQ(mesh.GetFaceCount(), 1u);
+    const auto& c = mesh.Faces()[0].Corners;
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_TRUE((mesh.Vertices()[c[0].Vertex] == Vector{0, 0, 0}));
+    EXPECT_TRUE((mesh.Vertices()[c[1].Vertex] == Vector{10, 5, 0}));
+    EXPECT_TRUE((mesh.Vertices()[c[2].Vertex] == Vector{10, 5, 0}));
+}
+
+TEST(CaveBuilder, EveryRecordGetsAYellowUnitCube) {
+    CaveFixture f;
+    LoadOnly(f, "Z 0 0 0 10 0 0\r\nSMain\r\nNA D 1 1 2000 C\r\n" + Station('M', "A1", 0, 0, 0) +
+                    Station('D', "A2", 10, 0, 0) + Station('D', "A1", 0, 0, 0) +
+                    "X 0 0 0 0 0 0\r\n");
+    passage::BuildStationMarkers(f.Build);
+    const auto meshes = f.Meshes(passage::kKindStations);
+    ASSERT_EQ(meshes.size(), 1u);
+    const auto& mesh = *meshes[0];
+    EXPECT_EQ(mesh.GetFaceCount(), 18u); // the repeated station gets a second cube
+    EXPECT_EQ(mesh.GetQuality(), scene::kFillSolid);
+    scene::Box box;
+    mesh.GetBox(box);
+    EXPECT_FLOAT_EQ(box.Min.X, -5.5f);
+    EXPECT_FLOAT_EQ(box.Max.X, 5.5f);
+    EXPECT_FLOAT_EQ(box.Max.Y - box.Min.Y, 1.0f);
+    EXPECT_EQ(mesh.Faces()[0].FaceColor & 0xFFFFFF, 0xFFFF00u); // yellow
+    // The first face (z-) is wound clockwise seen from -z: its normal points to -z.
+    EXPECT_LT(mesh.FaceNormal(0).Z, -0.99f);
+}
+
+TEST(CaveScene, ResetScalePutsTheModelInFrontOfTheCamera) {
+    scene::Root root;
+    passage::TCaveScene cave(root);
+    cave.ClearModel();
+    Vector camera;
+    cave.CameraFrame->GetPosition(cave.SceneFrame.get(), camera);
+    EXPECT_TRUE((camera == Vector{5, -5, -2000}));
+    scene::MeshBuilderPtr mesh;
+    root.CreateMeshBuilder(mesh);
+    const std::vector<Vector> square{{0, 0, 0}, {0, 4, 0}, {2, 4, 0}, {2, 0, 0}};
+    mesh->AddFace(square, 0xFFFFFFFF);
+    cave.Center->AddVisual(mesh);
+    cave.ResetScale();
+    EXPECT_FLOAT_EQ(cave.ModelSize, 4);
+    EXPECT_EQ(cave.ZoomScale, 1000);
+    EXPECT_FLOAT_EQ(cave.Center->GetTransform().M[1][1], 250);
+    EXPECT_FLOAT_EQ(cave.Center->GetTransform().M[3][2], 10);
+    EXPECT_EQ(cave.SceneFrame->GetSceneBackground(), 0xFE404040u);
+}
+
+} // namespace
+} // namespace lumora::test
+
+#endif // LUMORA_HAVE_CAVEBUILDER

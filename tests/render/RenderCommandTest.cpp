@@ -1,0 +1,124 @@
+// lumora render and lumora mesh end to end: pictures of a generated cave drawn headless, and the
+// saved .x files read back by assimp.
+#include "PixelScene.h"
+
+#include "support/TestSupport.h"
+
+namespace lumora::test {
+namespace {
+
+// A small generated cave (one section, so the model fills the picture).
+std::string GeneratedCave(const TempDir& dir, int stations = 300) {
+    const std::string file = dir.File("cave.plt");
+    const CommandResult gen = RunCommand(LumoraCli() + " gen --sections 1 --stations " +
+                                         std::to_string(stations) + " -o " + ShellQuote(file));
+    EXPECT_EQ(gen.ExitCode, 0) << gen.Err;
+    return file;
+}
+
+QImage Render(const TempDir& dir, const std::string& plot, const std::string& flags) {
+    const std::string png = dir.File("view.png");
+    const CommandResult run = RunCommand(LumoraCli() + " render -q " + ShellQuote(plot) + " -o " +
+                                         ShellQuote(png) + " " + flags);
+    EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
+    return QImage(QString::fromStdString(png));
+}
+
+// Pixels where one channel clearly leads: red passages, blue shots, yellow markers.
+double Share(const QImage& image, bool (*test)(QRgb)) {
+    long long hits = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            hits += test(image.pixel(x, y)) ? 1 : 0;
+    return double(hits) / (double(image.width()) * image.height());
+}
+bool Reddish(QRgb p) {
+    return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40;
+}
+bool Bluish(QRgb p) {
+    return qBlue(p) > qRed(p) + 40 && qBlue(p) > qGreen(p) + 40;
+}
+bool Yellowish(QRgb p) {
+    return qRed(p) > qBlue(p) + 80 && qGreen(p) > qBlue(p) + 80;
+}
+
+TEST(RenderCommand, CaveAppearsRedOnTheGreyBackground) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const QImage image = Render(dir, GeneratedCave(dir), "--size 320x240 --pitch 80");
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(64, 64, 64));
+    EXPECT_GT(ShareOfColor(image, qRgb(64, 64, 64), 0), 0.5);
+    EXPECT_GT(Share(image, Reddish), 0.003);
+    EXPECT_EQ(Share(image, Bluish), 0.0);
+}
+
+// A zig-zag survey of 10-foot shots without passage dimensions: no walls hide the shot lines
+// and station markers that run inside them.
+std::string BareSurvey(const TempDir& dir) {
+    std::string text = "Z 0 10 0 40 0 0\r\nSMain\r\nNA D 1 1 2000 C\r\n";
+    for (int i = 0; i <= 4; ++i)
+        text += std::string(i == 0 ? "M " : "D ") + (i % 2 ? "10" : "0") + " " +
+                std::to_string(i * 10) + " 0 SA" + std::to_string(i) +
+                " P -9.00 -9.00 -9.00 -9.00 I 10.00\r\n";
+    text += "X 0 0 0 0 0 0\r\n";
+    const std::string file = dir.File("bare.plt");
+    WriteFile(file, text);
+    return file;
+}
+
+TEST(RenderCommand, ShotLinesAreBlueAndStationsYellow) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const std::string cave = BareSurvey(dir);
+    const QImage shots = Render(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --shots");
+    KeepImage(shots, "RenderCommand_Shots");
+    EXPECT_GT(Share(shots, Bluish), 0.002);
+    EXPECT_EQ(Share(shots, Yellowish), 0.0);
+    const QImage stations =
+        Render(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --stations");
+    KeepImage(stations, "RenderCommand_Stations");
+    EXPECT_GT(Share(stations, Yellowish), 0.0008); // five small cubes
+    EXPECT_EQ(Share(stations, Bluish), 0.0);
+}
+
+TEST(RenderCommand, TurningTheModelChangesThePicture) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const std::string cave = GeneratedCave(dir);
+    const QImage side = Render(dir, cave, "--size 160x120");
+    const QImage turned = Render(dir, cave, "--size 160x120 --yaw 90 --pitch 45");
+    EXPECT_NE(side, turned);
+}
+
+TEST(RenderCommand, RejectsAMalformedSize) {
+    TempDir dir;
+    const CommandResult run =
+        RunCommand(LumoraCli() + " render " + ShellQuote(GeneratedCave(dir, 20)) + " -o " +
+                   ShellQuote(dir.File("x.png")) + " --size 10by10");
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find("10by10"), std::string::npos) << run.Err;
+}
+
+// The saved cave read back by the peer reader, in both forms.
+TEST(MeshCommand, AssimpReadsTheTextAndBinaryCave) {
+    ASSERT_TRUE(HaveProgram("assimp")) << "assimp (the .x peer reader) is not installed";
+    TempDir dir;
+    const std::string cave = GeneratedCave(dir);
+    for (const std::string form : {"", " --binary"}) {
+        const std::string x = dir.File("cave.x");
+        const CommandResult run = RunCommand(LumoraCli() + " mesh -q " + ShellQuote(cave) + " -o " +
+                                             ShellQuote(x) + form);
+        ASSERT_EQ(run.ExitCode, 0) << run.Err;
+        const std::size_t faces = std::stoul(run.Out.substr(run.Out.find("meshes, ") + 8));
+        const CommandResult info = RunCommand("assimp info " + ShellQuote(x));
+        EXPECT_EQ(info.ExitCode, 0) << form << info.Out << info.Err;
+        EXPECT_NE(info.Out.find("Meshes:"), std::string::npos) << form << info.Out;
+        EXPECT_GT(faces, 100u);
+        const std::string head = ReadFile(x).substr(0, 16);
+        EXPECT_EQ(head.substr(8, 4), form.empty() ? "txt " : "bin ") << head;
+    }
+}
+
+} // namespace
+} // namespace lumora::test
