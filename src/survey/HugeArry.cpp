@@ -144,33 +144,9 @@ void THugeArray::SetObject(std::int32_t i, void* object) {
         m_Objects[i] = object;
 }
 
-// Hoare partition around the middle element; recursion into the left part, loop on the right.
-// The pivot's slot follows it through exchanges.
 void THugeArray::QuickSort(std::int32_t l, std::int32_t r, const TCompare& compare) {
-    std::int32_t i;
-    do {
-        std::int32_t pivot = static_cast<std::int32_t>(static_cast<std::uint32_t>(l + r) >> 1);
-        i = l;
-        std::int32_t j = r;
-        do {
-            while (compare(ItemPtr(i), ItemPtr(pivot)) < 0)
-                ++i;
-            while (compare(ItemPtr(j), ItemPtr(pivot)) > 0)
-                --j;
-            if (i <= j) {
-                Exchange(i, j);
-                if (pivot == i)
-                    pivot = j;
-                else if (pivot == j)
-                    pivot = i;
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (l < j)
-            QuickSort(l, j, compare);
-        l = i;
-    } while (i < r);
+    QuickSortRange(l, r,
+                   [&](std::int32_t i, std::int32_t j) { return compare(ItemPtr(i), ItemPtr(j)); });
 }
 
 void THugeInteger::SortDefault() {
@@ -243,36 +219,10 @@ int THugeString::CompareIndexes(std::int32_t i, std::int32_t j) const {
     return Ascending ? order : -order;
 }
 
-void THugeString::QuickSortIndexes(std::int32_t l, std::int32_t r) {
-    std::int32_t i;
-    do {
-        std::int32_t pivot = static_cast<std::int32_t>(static_cast<std::uint32_t>(l + r) >> 1);
-        i = l;
-        std::int32_t j = r;
-        do {
-            while (CompareIndexes(i, pivot) < 0)
-                ++i;
-            while (CompareIndexes(j, pivot) > 0)
-                --j;
-            if (i <= j) {
-                Exchange(i, j);
-                if (pivot == i)
-                    pivot = j;
-                else if (pivot == j)
-                    pivot = i;
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (l < j)
-            QuickSortIndexes(l, j);
-        l = i;
-    } while (i < r);
-}
-
 void THugeString::SortDefault() {
     if (Count() > 0)
-        QuickSortIndexes(0, Count() - 1);
+        QuickSortRange(0, Count() - 1,
+                       [this](std::int32_t i, std::int32_t j) { return CompareIndexes(i, j); });
 }
 
 } // namespace lumora::survey

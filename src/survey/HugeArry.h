@@ -87,6 +87,36 @@ protected:
     // Makes room for one more element by the growth rule.
     void Grow();
     void SwapBytes(std::int32_t i, std::int32_t j);
+    // Sorts elements l..r by compare(i, j) of two element indexes: Hoare partition around the
+    // middle element, recursion into the left part and a loop on the right. Elements move only
+    // through the virtual Exchange, so Objects follow them; the pivot's index follows the pivot.
+    template <class TIndexCompare>
+    void QuickSortRange(std::int32_t l, std::int32_t r, const TIndexCompare& compare) {
+        std::int32_t i;
+        do {
+            std::int32_t pivot = static_cast<std::int32_t>(static_cast<std::uint32_t>(l + r) >> 1);
+            i = l;
+            std::int32_t j = r;
+            do {
+                while (compare(i, pivot) < 0)
+                    ++i;
+                while (compare(j, pivot) > 0)
+                    --j;
+                if (i <= j) {
+                    Exchange(i, j);
+                    if (pivot == i)
+                        pivot = j;
+                    else if (pivot == j)
+                        pivot = i;
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (l < j)
+                QuickSortRange(l, j, compare);
+            l = i;
+        } while (i < r);
+    }
     // Appends without notifying; used by the typed appends on hot paths.
     std::int32_t AppendRaw(const void* item, void* object);
     // Sets Count directly (never above Capacity); used by tables that empty without shrinking.
@@ -170,7 +200,6 @@ public:
 
 private:
     void Store(void* slot, std::string_view s) const;
-    void QuickSortIndexes(std::int32_t l, std::int32_t r);
     int CompareIndexes(std::int32_t i, std::int32_t j) const;
 
     std::int32_t m_MaxLength;

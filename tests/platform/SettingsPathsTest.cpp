@@ -10,30 +10,8 @@
 namespace lumora::platform {
 namespace {
 
+using test::EnvScope;
 using test::TempDir;
-
-// Sets (or, with nullopt, unsets) an environment variable and restores it afterwards.
-class EnvScope {
-public:
-    EnvScope(const char* name, std::optional<std::string> value) : m_Name(name) {
-        if (const char* old = std::getenv(name))
-            m_Old = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvScope() {
-        if (m_Old)
-            ::setenv(m_Name, m_Old->c_str(), 1);
-        else
-            ::unsetenv(m_Name);
-    }
-
-private:
-    const char* m_Name;
-    std::optional<std::string> m_Old;
-};
 
 TEST(SettingsPaths, LumoraConfigDirWinsAndIsCreatedWithATrailingSlash) {
     TempDir dir;

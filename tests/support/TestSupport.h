@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,20 @@ bool HaveProgram(const std::string& name);
 
 // The lumora command-line program built with the tests.
 std::string LumoraCli();
+
+// Sets (or, with nullopt, unsets) an environment variable for the life of a scope, then restores
+// its old state.
+class EnvScope {
+public:
+    EnvScope(const char* name, std::optional<std::string> value);
+    ~EnvScope();
+    EnvScope(const EnvScope&) = delete;
+    EnvScope& operator=(const EnvScope&) = delete;
+
+private:
+    const char* m_Name;
+    std::optional<std::string> m_Old;
+};
 
 // Quotes a path for the shell.
 std::string ShellQuote(const std::string& text);

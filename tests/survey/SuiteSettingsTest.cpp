@@ -11,28 +11,9 @@
 namespace lumora::survey {
 namespace {
 
+using test::EnvScope;
 using test::TempDir;
 using test::WriteFile;
-
-// Sets an environment variable for the life of a scope, then restores its old state.
-class EnvScope {
-public:
-    EnvScope(const char* name, const std::string& value) : m_Name(name) {
-        if (const char* old = std::getenv(name))
-            m_Old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvScope() {
-        if (m_Old)
-            ::setenv(m_Name, m_Old->c_str(), 1);
-        else
-            ::unsetenv(m_Name);
-    }
-
-private:
-    const char* m_Name;
-    std::optional<std::string> m_Old;
-};
 
 // Points the settings folders at a fresh temporary folder for the life of a test.
 class SettingsScope {
