@@ -80,4 +80,20 @@ std::string LumoraCli() {
     return LUMORA_CLI;
 }
 
+EnvScope::EnvScope(const char* name, std::optional<std::string> value) : m_Name(name) {
+    if (const char* old = std::getenv(name))
+        m_Old = old;
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+EnvScope::~EnvScope() {
+    if (m_Old)
+        ::setenv(m_Name, m_Old->c_str(), 1);
+    else
+        ::unsetenv(m_Name);
+}
+
 } // namespace lumora::test
