@@ -11,5 +11,6 @@ void AddPassagesCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
 void AddRenderCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);
+void AddSettingsCommand(CLI::App& app);
 
 } // namespace lumora::cli

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     lumora::cli::AddExportCommand(app);
     lumora::cli::AddRenderCommand(app);
     lumora::cli::AddMeshCommand(app);
+    lumora::cli::AddSettingsCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,91 @@
+// Speed of the KML, VRML and DXF writers on a generated cave.
+#include "exporter/DXFExport.h"
+#include "exporter/KMLExport.h"
+#include "exporter/VRMLExport.h"
+#include "passage/PassageLib.h"
+#include "survey/PlotGenerator.h"
+#include "survey/PlotReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using namespace lumora;
+using namespace lumora::exporter;
+
+// A generated cave of the given number of station lines, read once per size.
+survey::TPlotData& Cave(std::int64_t stations) {
+    static std::map<std::int64_t, std::unique_ptr<survey::TPlotData>> caves;
+    auto& cave = caves[stations];
+    if (!cave) {
+        const auto file = std::filesystem::temp_directory_path() /
+                          ("lumora-formats-bench-" + std::to_string(::getpid()) + ".plt");
+        survey::TGenOptions options;
+        options.Stations = stations;
+        options.Sections = 5;
+        survey::GeneratePlotFile(file.string(), options);
+        cave = std::make_unique<survey::TPlotData>();
+        SilentUi ui;
+        survey::LoadPlotFile(*cave, file.string(), {}, ui);
+        std::filesystem::remove(file);
+    }
+    return *cave;
+}
+
+std::string OutputFile(const char* extension) {
+    return (std::filesystem::temp_directory_path() /
+            ("lumora-formats-bench-" + std::to_string(::getpid()) + extension))
+        .string();
+}
+
+template <class Export> void Run(benchmark::State& state, const char* extension, Export&& run) {
+    survey::TPlotData& data = Cave(state.range(0));
+    const std::string file = OutputFile(extension);
+    for (auto _ : state)
+        run(data, file);
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
+    std::filesystem::remove(file);
+    state.SetItemsProcessed(state.iterations() * data.Shots.Count());
+    state.counters["shots"] = data.Shots.Count();
+}
+
+void BM_KmlPolygons(benchmark::State& state) {
+    Run(state, ".kml", [](survey::TPlotData& data, const std::string& file) {
+        ExportKmlPolygons(data, file, {}, {});
+    });
+}
+
+void BM_KmlLines(benchmark::State& state) {
+    Run(state, ".kml", [](survey::TPlotData& data, const std::string& file) {
+        ExportKmlLines(data, file, {}, {});
+    });
+}
+
+// Passages and shot lines, both coloured by depth.
+void BM_VrmlPassagesAndLines(benchmark::State& state) {
+    TExportOptions o;
+    o.Vrml.DoShotLine = true;
+    o.Vrml.ColorByDepth = true;
+    o.Vrml.LineColorByDepth = true;
+    Run(state, ".wrl",
+        [&](survey::TPlotData& data, const std::string& file) { ExportVRML(data, file, o, {}); });
+}
+
+// 3D faces, shot lines, labels, marks, depth labels, north arrow and scale bar.
+void BM_DxfFacesAndLabels(benchmark::State& state) {
+    TExportOptions o;
+    Run(state, ".dxf",
+        [&](survey::TPlotData& data, const std::string& file) { WriteDXFFile(data, file, o, {}); });
+}
+
+BENCHMARK(BM_KmlPolygons)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KmlLines)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VrmlPassagesAndLines)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DxfFacesAndLabels)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace

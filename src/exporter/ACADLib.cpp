@@ -1,0 +1,241 @@
+#include "exporter/ACADLib.h"
+
+#include "exporter/ExpGlobal.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace lumora::exporter {
+
+namespace {
+
+constexpr std::array<double, 5> kValues{1.0, 0.65, 0.5, 0.3, 0.15};
+
+TAciColor HueColor(std::int32_t i) {
+    const double h = (i - 10) / 10;
+    const double v = kValues[static_cast<std::size_t>((i % 10) / 2)];
+    const double s = i % 2 == 0 ? 1.0 : 0.5;
+    const int sector = static_cast<int>(h / 4);
+    const double f = h / 4 - sector;
+    const double p = 1 - s;
+    const double q = 1 - s * f;
+    const double t = 1 - s * (1 - f);
+    TAciColor c;
+    switch (sector) {
+    case 0:
+        c = {1, t, p};
+        break;
+    case 1:
+        c = {q, 1, p};
+        break;
+    case 2:
+        c = {p, 1, t};
+        break;
+    case 3:
+        c = {p, q, 1};
+        break;
+    case 4:
+        c = {t, p, 1};
+        break;
+    default:
+        c = {1, p, q};
+        break;
+    }
+    return {c.Red * v, c.Green * v, c.Blue * v};
+}
+
+const std::array<TAciColor, 256>& Palette() {
+    static const std::array<TAciColor, 256> palette = [] {
+        std::array<TAciColor, 256> p{};
+        const TAciColor basic[10] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 1},
+                                     {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}};
+        for (int i = 0; i < 10; ++i)
+            p[i] = basic[i];
+        for (int i = 10; i < 250; ++i)
+            p[i] = HueColor(i);
+        for (int i = 250; i < 256; ++i) {
+            const double grey = (i - 250) * 0.134 + 0.33;
+            p[i] = {grey, grey, grey};
+        }
+        return p;
+    }();
+    return palette;
+}
+
+std::uint32_t Byte(double fraction) {
+    return static_cast<std::uint32_t>(std::trunc(fraction * 255.0)) & 0xFFu;
+}
+
+double Squared(double v) {
+    return v * v;
+}
+
+} // namespace
+
+TAciColor AciPalette(std::int32_t index) {
+    if (index < 0 || index > 255)
+        return {};
+    return Palette()[static_cast<std::size_t>(index)];
+}
+
+TColorValue AciToColor(std::int32_t index) {
+    const TAciColor c = AciPalette(index);
+    return Byte(c.Red) | Byte(c.Green) << 8 | Byte(c.Blue) << 16;
+}
+
+std::int32_t ColorToAci(TColorValue color) {
+    const std::uint32_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
+    const TAciColor want{r / 255.0, g / 255.0, b / 255.0};
+    const int first = r == g && g == b ? 1 : 0;
+    int best = first;
+    double bestDistance = 1e300;
+    for (int i = first; i < 256; ++i) {
+        const TAciColor& c = Palette()[static_cast<std::size_t>(i)];
+        const double d =
+            Squared(c.Red - want.Red) + Squared(c.Green - want.Green) + Squared(c.Blue - want.Blue);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+            if (d == 0.0)
+                break;
+        }
+    }
+    return best == 255 ? 7 : best;
+}
+
+namespace {
+
+bool KeptInStrings(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '$' ||
+           c == '-' || c == '.';
+}
+
+// An integer right-aligned in 3 characters (wider when it needs more), then CR LF.
+void AppendRightAligned(std::string& out, std::int32_t value) {
+    if (value >= 0 && value < 100) {
+        const char line[5] = {' ', value >= 10 ? static_cast<char>('0' + value / 10) : ' ',
+                              static_cast<char>('0' + value % 10), '\r', '\n'};
+        out.append(line, 5);
+        return;
+    }
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    const auto length = static_cast<std::size_t>(result.ptr - buffer);
+    if (length < 3)
+        out.append(3 - length, ' ');
+    out.append(buffer, length);
+    out += "\r\n";
+}
+
+// Writes v with two decimals, the integer part right-aligned in 5 characters, into out (at
+// least 40 characters) when the value is safely away from a rounding tie (the exact binary
+// value then rounds the same way as v × 100 does). Returns the length, or 0 otherwise.
+int FormatRealQuickly(char* out, double v) {
+    const double scaled = v * 100.0;
+    if (!(std::fabs(scaled) < 1e13))
+        return 0;
+    const double below = std::floor(scaled);
+    const double fraction = scaled - below;
+    if (std::fabs(fraction - 0.5) < 0.01)
+        return 0;
+    auto cents = static_cast<std::int64_t>(fraction < 0.5 ? below : below + 1.0);
+    const bool negative = cents < 0;
+    if (negative)
+        cents = -cents;
+    char reversed[32];
+    int n = 0;
+    reversed[n++] = static_cast<char>('0' + cents % 10);
+    reversed[n++] = static_cast<char>('0' + cents / 10 % 10);
+    reversed[n++] = '.';
+    std::int64_t whole = cents / 100;
+    do {
+        reversed[n++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0);
+    if (negative)
+        reversed[n++] = '-';
+    int length = 0;
+    for (int width = n - 3; width < 5; ++width)
+        out[length++] = ' ';
+    while (n > 0)
+        out[length++] = reversed[--n];
+    return length;
+}
+
+} // namespace
+
+std::string DxfString(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (!KeptInStrings(c))
+            c = '0';
+    return out;
+}
+
+void TDXFWriter::Code(int code) {
+    AppendRightAligned(m_Line, code);
+}
+
+void TDXFWriter::Flush() {
+    if (m_Line.size() >= 1 << 16) {
+        m_File.Write(m_Line);
+        m_Line.clear();
+    }
+}
+
+void TDXFWriter::String(int code, std::string_view value) {
+    Code(code);
+    const std::size_t start = m_Line.size();
+    m_Line.append(value);
+    for (std::size_t i = start; i < m_Line.size(); ++i)
+        if (!KeptInStrings(m_Line[i]))
+            m_Line[i] = '0';
+    m_Line += "\r\n";
+    Flush();
+}
+
+void TDXFWriter::Integer(int code, std::int32_t value) {
+    Code(code);
+    AppendRightAligned(m_Line, value);
+    Flush();
+}
+
+void TDXFWriter::Real(int code, double value) {
+    Code(code);
+    char quick[48];
+    if (const int length = FormatRealQuickly(quick, value); length > 0) {
+        quick[length] = '\r';
+        quick[length + 1] = '\n';
+        m_Line.append(quick, static_cast<std::size_t>(length + 2));
+        Flush();
+        return;
+    }
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (result.ec != std::errc())
+        text = "0.00";
+    else if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
+        text.remove_prefix(1); // no "-0.00"
+    const std::size_t integerPart = text.find('.');
+    if (integerPart < 5)
+        m_Line.append(5 - integerPart, ' ');
+    m_Line += text;
+    m_Line += "\r\n";
+    Flush();
+}
+
+void TDXFWriter::Point(int base, double x, double y, double z) {
+    Real(base, x);
+    Real(base + 10, y);
+    Real(base + 20, z);
+}
+
+void TDXFWriter::Finish() {
+    m_Line += '\x1a';
+    m_File.Write(m_Line);
+    m_Line.clear();
+    m_File.Close();
+}
+
+} // namespace lumora::exporter
