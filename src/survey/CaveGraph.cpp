@@ -1,7 +1,5 @@
 #include "survey/CaveGraph.h"
 
-#include "survey/PlotArray.h"
-
 namespace lumora::survey {
 
 namespace {
@@ -72,30 +70,29 @@ void TSurveyGraph::AddShot(std::string_view fromName, std::string_view toName,
     AddEdge(from, FindOrAddVertex(toName, toPosition));
 }
 
-void TSurveyGraph::AddShots(const TPlotArray& shots, std::span<const std::int32_t> drawIndexes) {
+void TSurveyGraph::AddShots(std::span<const TShotEnds> shots) {
     constexpr std::size_t kBatch = 64;
     std::uint32_t hashes[2 * kBatch];
-    while (!drawIndexes.empty()) {
-        const std::span<const std::int32_t> batch =
-            drawIndexes.first(std::min(kBatch, drawIndexes.size()));
-        drawIndexes = drawIndexes.subspan(batch.size());
+    while (!shots.empty()) {
+        const std::span<const TShotEnds> batch = shots.first(std::min(kBatch, shots.size()));
+        shots = shots.subspan(batch.size());
         for (std::size_t k = 0; k < batch.size(); ++k) {
-            hashes[2 * k] = Names.HashValue(shots.Station(batch[k] - 1));
-            hashes[2 * k + 1] = Names.HashValue(shots.Station(batch[k]));
+            hashes[2 * k] = Names.HashValue(batch[k].FromName.View());
+            hashes[2 * k + 1] = Names.HashValue(batch[k].ToName.View());
             Names.PrefetchBucket(hashes[2 * k]);
             Names.PrefetchBucket(hashes[2 * k + 1]);
         }
         for (std::size_t k = 0; k < 2 * batch.size(); ++k)
             Names.PrefetchChainHead(hashes[k]);
         for (std::size_t k = 0; k < batch.size(); ++k) {
-            const std::int32_t i = batch[k];
+            const TShotEnds& shot = batch[k];
             const std::int32_t from =
-                i - 1 == m_LastDraw
+                shot.Record - 1 == m_LastDraw
                     ? m_LastDrawVertex
-                    : FindOrAddVertex(shots.Station(i - 1), shots.Position(i - 1), hashes[2 * k]);
+                    : FindOrAddVertex(shot.FromName.View(), shot.FromPosition, hashes[2 * k]);
             m_LastDrawVertex =
-                FindOrAddVertex(shots.Station(i), shots.Position(i), hashes[2 * k + 1]);
-            m_LastDraw = i;
+                FindOrAddVertex(shot.ToName.View(), shot.ToPosition, hashes[2 * k + 1]);
+            m_LastDraw = shot.Record;
             AddEdge(from, m_LastDrawVertex);
         }
     }
@@ -108,6 +105,25 @@ std::int32_t TSurveyGraph::FindOrAddVertex(std::string_view name, const T3DVecto
         return vertex;
     Names.AddHashed(name, hashValue);
     return AddVertexData(position);
+}
+
+void TSurveyGraph::ResolveLoop(TEdgeArray& loop, std::string_view names) {
+    auto next = [&names, this] {
+        const std::size_t end = names.find('\n');
+        const std::int32_t vertex = Lookup(names.substr(0, end));
+        names.remove_prefix(end == std::string_view::npos ? names.size() : end + 1);
+        return vertex;
+    };
+    loop.ReferenceVertex = next();
+    const std::int32_t from = next();
+    std::int32_t previous = next();
+    loop.Add(from, previous);
+    while (!names.empty()) {
+        const std::int32_t vertex = next();
+        if (previous >= 0 && vertex >= 0)
+            loop.Add(previous, vertex);
+        previous = vertex;
+    }
 }
 
 void TSurveyGraph::Clear() {

@@ -14,7 +14,14 @@
 
 namespace lumora::survey {
 
-class TPlotArray;
+// The two ends of one shot, as the reader hands them to the graph.
+struct TShotEnds {
+    std::int32_t Record = 0; // plot record of the to-station; the from-station is the one before
+    ShortString<20> FromName;
+    ShortString<20> ToName;
+    T3DVector FromPosition;
+    T3DVector ToPosition;
+};
 
 // A list of edges (From[i] -> To[i]); a loop also carries its reference vertex and value.
 class TEdgeArray {
@@ -60,7 +67,11 @@ public:
     // Adds, in order, the shot to each given plot record from the record before it, as AddShot
     // would. The names of a batch are looked up with their buckets fetched ahead, so that a big
     // file does not wait on memory for every station.
-    void AddShots(const TPlotArray& shots, std::span<const std::int32_t> drawIndexes);
+    void AddShots(std::span<const TShotEnds> shots);
+    // Fills a loop from its names, each followed by '\n': the reference vertex, the first edge
+    // (kept even when its stations are unknown), then an edge from each station of the chain to
+    // the next where both are known.
+    void ResolveLoop(TEdgeArray& loop, std::string_view names);
     // Vertex number of a name, or -1.
     std::int32_t Lookup(std::string_view name) { return Names.Lookup(name); }
     void Clear();

@@ -1,6 +1,7 @@
 #include "survey/PlotReader.h"
 
 #include "platform/Error.h"
+#include "survey/GraphBuilder.h"
 #include "survey/PlotScanner.h"
 
 #include <algorithm>
@@ -43,7 +44,6 @@ public:
         : m_Data(data), m_Scanner(fileName), m_Progress(progress), m_Ui(ui) {}
 
     void Run() {
-        m_PendingDraws.reserve(kGraphBatch);
         try {
             while (!m_Scanner.AtEnd()) {
                 const int letter = m_Scanner.Get();
@@ -51,10 +51,10 @@ public:
                     break;
             }
         } catch (...) {
-            FlushGraph(); // the model keeps what was read so far, shots included
+            DrainGraphAfterFailure(); // the model keeps what was read so far, shots included
             throw;
         }
-        FlushGraph();
+        m_Graph.Drain();
         Finish();
     }
 
@@ -142,20 +142,29 @@ private:
         m_PrevType = letter;
     }
 
-    // A draw adds the shot from the previous station line to the graph. Draws are gathered
-    // and added in batches (see TSurveyGraph::AddShots); the batch is emptied before anything
-    // reads the graph (loop lines, the end of the load, a failure).
+    // A draw adds the shot from the previous station line to the graph. The graph is built on
+    // a second thread while reading goes on; it is drained before anything reads it (loop lines,
+    // the end of the load, a failure).
     void AddShotToGraph(char letter) {
-        if ((letter != 'D' && letter != 'd') || m_Data.Shots.Count() < 2)
+        const std::int32_t record = m_Data.Shots.Count() - 1;
+        if ((letter != 'D' && letter != 'd') || record < 1)
             return;
-        m_PendingDraws.push_back(m_Data.Shots.Count() - 1);
-        if (m_PendingDraws.size() == kGraphBatch)
-            FlushGraph();
+        TShotEnds shot;
+        shot.Record = record;
+        shot.FromName.Assign(m_Data.Shots.Station(record - 1));
+        shot.ToName.Assign(m_Data.Shots.Station(record));
+        shot.FromPosition = m_Data.Shots.Position(record - 1);
+        shot.ToPosition = m_Data.Shots.Position(record);
+        m_Graph.Add(shot);
     }
 
-    void FlushGraph() {
-        m_Data.Graph.AddShots(m_Data.Shots, m_PendingDraws);
-        m_PendingDraws.clear();
+    // After a failure the graph keeps the shots read before it; a second failure while draining
+    // (memory) gives way to the first.
+    void DrainGraphAfterFailure() {
+        try {
+            m_Graph.Drain();
+        } catch (...) {
+        }
     }
 
     // The P part and what follows it: dimensions, then a feature value or I, F and the comment.
@@ -283,25 +292,22 @@ private:
     }
 
     // A chain of station names; the first edge is kept even when its names are unknown.
+    // A loop line: the reference station, the first edge's two stations, then count further
+    // stations along the chain. The names are looked up on the graph's thread, in file order, so
+    // they see exactly the stations read before this line.
     void Loop() {
-        FlushGraph();
         const std::int32_t count = m_Scanner.ReadInteger();
         TEdgeArray& loop = m_Data.Loops.NewLoop();
-        TSurveyGraph& graph = m_Data.Graph;
-        loop.ReferenceVertex = graph.Lookup(m_Scanner.ReadToken(255, 33));
-        const std::int32_t from = graph.Lookup(m_Scanner.ReadToken(255, 33));
-        std::int32_t previous = graph.Lookup(m_Scanner.ReadToken(255, 33));
-        loop.Add(from, previous);
-        for (std::int32_t i = 0; i < count && !m_Scanner.AtEnd(); ++i) {
-            const std::int32_t next = graph.Lookup(m_Scanner.ReadToken(255, 33));
-            if (previous >= 0 && next >= 0)
-                loop.Add(previous, next);
-            previous = next;
-        }
+        std::string names; // the names, each followed by '\n' (a name never holds one)
+        for (std::int32_t i = 0; i < 3; ++i)
+            (names += m_Scanner.ReadToken(255, 33)) += '\n';
+        for (std::int32_t i = 0; i < count && !m_Scanner.AtEnd(); ++i)
+            (names += m_Scanner.ReadToken(255, 33)) += '\n';
         if (!m_Scanner.CurrentIsCR() && m_Scanner.FindLetter('S')) {
             loop.Value = m_Scanner.ReadReal();
             loop.HasValue = true;
         }
+        m_Graph.AddLoop(loop, std::move(names));
         m_Scanner.SkipLine();
     }
 
@@ -331,8 +337,7 @@ private:
     const TLoadProgressProc& m_Progress;
     UiServices& m_Ui;
     TSurveyRecord m_Survey;
-    static constexpr std::size_t kGraphBatch = 64;
-    std::vector<std::int32_t> m_PendingDraws; // plot records whose shots the graph still lacks
+    TGraphBuilder m_Graph{m_Data.Graph}; // declared after m_Data: built from it
     char m_PrevType = 'M';
     std::int32_t m_ShotCounter = 0;
     std::int32_t m_HeaderCount = 0;

@@ -320,3 +320,31 @@ TEST_F(PlotReaderTest, CountsDrawAndMoveLinesOfEveryLineEndStyle) {
 
 } // namespace
 } // namespace lumora::survey
+
+namespace lumora::survey {
+namespace {
+
+// Loops are resolved while the graph grows on its own thread: a loop line must see the stations
+// read before it and none of those after it, whatever the batching.
+TEST_F(PlotReaderTest, LoopsSeeOnlyTheStationsReadBeforeThem) {
+    std::string text = "NS\r\nM 0 0 0 SA0\r\n";
+    for (int i = 1; i < 1000; ++i)
+        text += "D " + std::to_string(i) + " 0 0 SA" + std::to_string(i) + "\r\n";
+    text += "R 1 A0 A998 A999 LATER\r\n"; // LATER is drawn below
+    text += "D 5 5 5 SLATER\r\nX 0 0 0 0 0 0\r\n";
+    text += "R 1 A0 A999 LATER A1\r\n";
+    Load(text);
+    ASSERT_EQ(m_Data.Loops.Count(), 2);
+    const TEdgeArray& early = m_Data.Loops[0];
+    ASSERT_EQ(early.Count(), 1); // the chain edge to LATER is skipped
+    EXPECT_EQ(early.From[0], 998);
+    EXPECT_EQ(early.To[0], 999);
+    const TEdgeArray& late = m_Data.Loops[1];
+    ASSERT_EQ(late.Count(), 2);
+    EXPECT_EQ(late.From[0], 999);
+    EXPECT_EQ(late.To[0], 1000);
+    EXPECT_EQ(late.To[1], 1);
+}
+
+} // namespace
+} // namespace lumora::survey
