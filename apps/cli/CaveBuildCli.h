@@ -5,10 +5,10 @@
 
 #include "CliUi.h"
 
-#include "passage/CaveScene.h"
 #include "platform/Error.h"
 #include "survey/PlotReader.h"
 #include "survey/SuiteSettings.h"
+#include "viewer/ViewerCave.h"
 
 #include <CLI/CLI.hpp>
 
@@ -38,6 +38,17 @@ public:
 
 private:
     bool m_Quiet;
+};
+
+// The viewer's scene and navigation, and the cave builder's view of them: the command line draws
+// and saves caves exactly as the viewer places them.
+struct TCliCave {
+    // Creates the frames and lights (no device); ui must outlive the object.
+    explicit TCliCave(UiServices& ui) : Cave(Scene, Navigation, ui) {}
+
+    viewer::TViewerScene Scene;
+    viewer::TNavigation Navigation;
+    viewer::TViewerCave Cave;
 };
 
 inline void AddCaveFlags(CLI::App& command, TCaveArgs& args) {
@@ -77,7 +88,7 @@ inline void AddCaveFlags(CLI::App& command, TCaveArgs& args) {
 
 // Builds the file's cave into the scene's model frame exactly as the viewer's "Process File"
 // does, with the process's survey model, passage options and run state.
-inline void BuildCave(const TCaveArgs& args, passage::TCaveScene& scene,
+inline void BuildCave(const TCaveArgs& args, viewer::TViewerCave& scene,
                       passage::TCaveProgress& progress, CliUi& ui) {
     passage::TPassageOptions& options = passage::PassageOptions();
     options = args.Options;
@@ -93,7 +104,7 @@ inline void BuildCave(const TCaveArgs& args, passage::TCaveScene& scene,
 }
 
 // The build of the shot lines and station markers on the loaded file.
-inline passage::TCaveBuild ShotsBuild(passage::TCaveScene& scene, passage::TCaveProgress& progress,
+inline passage::TCaveBuild ShotsBuild(viewer::TViewerCave& scene, passage::TCaveProgress& progress,
                                       CliUi& ui) {
     return {scene,
             progress,

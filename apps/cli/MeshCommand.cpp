@@ -18,18 +18,20 @@ struct TMeshArgs {
 };
 
 void RunMesh(const TMeshArgs& args) {
-    scene::Root root;
-    passage::TCaveScene cave(root);
-    StderrCaveProgress progress(args.Cave.Quiet);
     CliUi ui;
-    BuildCave(args.Cave, cave, progress, ui);
-    const scene::Result result = scene::WriteMeshFile(*cave.Center, args.Output, !args.Binary);
+    TCliCave cave(ui);
+    if (!scene::Succeeded(viewer::CreateScene(cave.Scene)))
+        throw Error("The viewer's scene could not be made");
+    StderrCaveProgress progress(args.Cave.Quiet);
+    BuildCave(args.Cave, cave.Cave, progress, ui);
+    const scene::Frame& model = *cave.Scene.CenterFrame;
+    const scene::Result result = scene::WriteMeshFile(model, args.Output, !args.Binary);
     if (result != scene::Result::Ok)
         throw WriteError(args.Output + ": " + std::string(scene::ResultText(result)));
     std::size_t faces = 0, vertices = 0;
-    passage::CountFacesAndVertices(*cave.Center, faces, vertices);
+    passage::CountFacesAndVertices(model, faces, vertices);
     std::cout << "Wrote " << args.Output << " (" << (args.Binary ? "binary" : "text") << ", "
-              << cave.Center->GetVisuals().size() << " meshes, " << faces << " faces, " << vertices
+              << model.GetVisuals().size() << " meshes, " << faces << " faces, " << vertices
               << " vertices)\n";
 }
 

@@ -41,25 +41,36 @@ void SetUpDevice(scene::Root& root, scene::Device& device) {
     device.SetQuality(device.GetQuality() | scene::kShadeGouraud);
 }
 
-void AddExtras(const TRenderArgs& args, passage::TCaveScene& cave, passage::TCaveProgress& progress,
+void AddExtras(const TRenderArgs& args, TCliCave& cave, passage::TCaveProgress& progress,
                CliUi& ui) {
-    passage::TCaveBuild build = ShotsBuild(cave, progress, ui);
+    passage::TCaveBuild build = ShotsBuild(cave.Cave, progress, ui);
     if (args.Shots)
         passage::BuildShotLines(build);
     if (args.Stations)
         passage::BuildStationMarkers(build);
-    if (args.Bbox)
-        cave.BuildBoundingBox();
+    if (args.Bbox && !scene::Succeeded(viewer::BuildBoundingBox(cave.Scene)))
+        throw Error("The bounding box could not be made");
+}
+
+// The model turned as the viewer's toolbar turns it: yaw about its own vertical axis, pitch
+// about the camera's horizontal axis during one step of the scene.
+void TurnModel(const TRenderArgs& args, viewer::TViewerScene& s) {
+    if (args.Yaw != 0)
+        viewer::RotateLocal(*s.CenterFrame, {0, 1, 0}, args.Yaw);
+    if (args.Pitch != 0)
+        viewer::RotateAboutCamera(s, *s.CenterFrame, {1, 0, 0}, args.Pitch, [&s] {
+            s.SceneFrame->Move(1.0f);
+            return true;
+        });
 }
 
 // One step of the viewer's render loop: move the scene once, clear, draw, present.
-void RenderOnce(passage::TCaveScene& cave, scene::Viewport& viewport, scene::Device& device,
-                const render::GlRenderer& renderer) {
-    cave.SceneFrame->Move(1.0f);
-    viewport.Clear();
-    if (viewport.Render(*cave.SceneFrame) != scene::Result::Ok)
+void RenderOnce(viewer::TViewerScene& s, const render::GlRenderer& renderer) {
+    s.SceneFrame->Move(1.0f);
+    s.Viewport->Clear();
+    if (s.Viewport->Render(*s.SceneFrame) != scene::Result::Ok)
         throw Error("The picture could not be drawn: " + renderer.LastError());
-    device.Update();
+    s.Device->Update();
 }
 
 void RunRender(const TRenderArgs& args) {
@@ -67,31 +78,26 @@ void RunRender(const TRenderArgs& args) {
     ParseSize(args.Size, width, height);
     render::HeadlessContext context(width, height);
     render::GlRenderer renderer;
-    scene::Root root;
-    scene::DevicePtr device;
-    root.CreateDevice(width, height, device);
-    renderer.Install(*device);
-    SetUpDevice(root, *device);
-    passage::TCaveScene cave(root);
-    scene::ViewportPtr viewport;
-    root.CreateViewport(device, cave.CameraFrame, 0, 0, width, height, viewport);
-    viewport->SetBack(200000);
+    CliUi ui;
+    TCliCave cave(ui);
+    viewer::TViewerScene& s = cave.Scene;
+    if (!scene::Succeeded(viewer::InitScene(s, width, height)))
+        throw Error("The viewer's scene could not be made");
+    renderer.Install(*s.Device);
+    SetUpDevice(s.RMRoot, *s.Device);
 
     StderrCaveProgress progress(args.Cave.Quiet);
-    CliUi ui;
-    BuildCave(args.Cave, cave, progress, ui);
+    BuildCave(args.Cave, cave.Cave, progress, ui);
     AddExtras(args, cave, progress, ui);
-    if (args.Yaw != 0)
-        cave.RotateLocal({0, 1, 0}, args.Yaw);
-    if (args.Pitch != 0)
-        cave.RotateAboutCamera({1, 0, 0}, args.Pitch);
+    TurnModel(args, s);
     context.MakeCurrent();
-    RenderOnce(cave, *viewport, *device, renderer);
+    RenderOnce(s, renderer);
     const QImage image = context.ReadImage();
     if (!image.save(QString::fromStdString(args.Output), "PNG"))
         throw WriteError(args.Output + ": the picture could not be written");
     std::cout << "Wrote " << args.Output << " (" << width << "x" << height << ", "
-              << device->GetTrianglesDrawn() << " triangles, " << context.Info().Renderer << ")\n";
+              << s.Device->GetTrianglesDrawn() << " triangles, " << context.Info().Renderer
+              << ")\n";
 }
 
 } // namespace

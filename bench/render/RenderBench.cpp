@@ -1,9 +1,9 @@
 // Speed of the cave on screen: a generated 100,000-shot plot file built into meshes and drawn
 // offscreen at 1024 x 768 (the first frame), and the frames per second of a turning view.
-#include "passage/CaveScene.h"
 #include "platform/render/GlRenderer.h"
 #include "platform/render/HeadlessContext.h"
 #include "survey/PlotGenerator.h"
+#include "viewer/ViewerCave.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,32 +31,30 @@ const std::string& CaveFile() {
 struct Viewer {
     render::HeadlessContext Context{kWidth, kHeight};
     render::GlRenderer Renderer;
-    scene::Root Root;
-    scene::DevicePtr Device;
-    scene::ViewportPtr Viewport;
-    passage::TCaveScene Cave{Root};
-    passage::TCaveProgress Progress;
     SilentUi Ui;
+    viewer::TViewerScene Scene;
+    viewer::TNavigation Navigation;
+    viewer::TViewerCave Cave{Scene, Navigation, Ui};
+    scene::DevicePtr& Device = Scene.Device;
+    passage::TCaveProgress Progress;
     survey::TPlotData Data;
     passage::TPassageOptions Options;
     passage::TPassageRunState State;
 
     Viewer() {
-        Root.CreateDevice(kWidth, kHeight, Device);
+        viewer::InitScene(Scene, kWidth, kHeight);
         Renderer.Install(*Device);
         Device->SetRenderMode(3);
         Device->SetDither(false);
         Device->SetQuality(Device->GetQuality() | scene::kShadeGouraud);
-        Root.CreateViewport(Device, Cave.CameraFrame, 0, 0, kWidth, kHeight, Viewport);
-        Viewport->SetBack(200000);
     }
     void Build() {
         passage::TCaveBuild build{Cave, Progress, Ui, Data, Options, State};
         passage::ProcessCaveFile(build, CaveFile());
     }
     void Frame() {
-        Cave.SceneFrame->Move(1.0f);
-        Viewport->Render(*Cave.SceneFrame);
+        Scene.SceneFrame->Move(1.0f);
+        Scene.Viewport->Render(*Scene.SceneFrame);
         Context.Finish();
     }
 };
@@ -81,7 +79,7 @@ void BM_TurningView(benchmark::State& state) {
     viewer.Frame(); // uploads the meshes
     const std::uint32_t before = viewer.Device->GetTrianglesDrawn();
     for (auto _ : state) {
-        viewer.Cave.RotateLocal({0, 1, 0}, 2.0);
+        viewer::RotateLocal(*viewer.Scene.CenterFrame, {0, 1, 0}, 2.0);
         viewer.Frame();
     }
     const double triangles = viewer.Device->GetTrianglesDrawn() - before;

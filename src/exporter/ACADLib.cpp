@@ -2,8 +2,10 @@
 
 #include "exporter/ExpGlobal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace lumora::exporter {
 
@@ -105,26 +107,43 @@ std::int32_t ColorToAci(TColorValue color) {
 
 namespace {
 
+// Room the writers claim in the file's buffer: a group code line, a real's text, the longest
+// string written in one piece.
+constexpr std::size_t kCodeText = 16;
+constexpr std::size_t kMaxRealText = 408;
+constexpr std::size_t kLongText = 4096;
+
 bool KeptInStrings(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '$' ||
            c == '-' || c == '.';
 }
 
-// An integer right-aligned in 3 characters (wider when it needs more), then CR LF.
-void AppendRightAligned(std::string& out, std::int32_t value) {
+// An integer right-aligned in 3 characters (wider when it needs more), then CR LF, at out (room
+// for 16 characters). Returns the end.
+char* PutRightAligned(char* out, std::int32_t value) {
     if (value >= 0 && value < 100) {
-        const char line[5] = {' ', value >= 10 ? static_cast<char>('0' + value / 10) : ' ',
-                              static_cast<char>('0' + value % 10), '\r', '\n'};
-        out.append(line, 5);
-        return;
+        out[0] = ' ';
+        out[1] = value >= 10 ? static_cast<char>('0' + value / 10) : ' ';
+        out[2] = static_cast<char>('0' + value % 10);
+    } else {
+        char buffer[16];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        const auto length = static_cast<std::size_t>(result.ptr - buffer);
+        const std::size_t pad = length < 3 ? 3 - length : 0;
+        std::memset(out, ' ', pad);
+        std::memcpy(out + pad, buffer, length);
+        out += pad + length - 3;
     }
-    char buffer[16];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    const auto length = static_cast<std::size_t>(result.ptr - buffer);
-    if (length < 3)
-        out.append(3 - length, ' ');
-    out.append(buffer, length);
-    out += "\r\n";
+    out[3] = '\r';
+    out[4] = '\n';
+    return out + 5;
+}
+
+// A string value's bytes with every character the drawing does not keep replaced by '0'.
+char* PutDxfText(char* out, std::string_view text) {
+    for (char c : text)
+        *out++ = KeptInStrings(c) ? c : '0';
+    return out;
 }
 
 // Writes v with two decimals, the integer part right-aligned in 5 characters, into out (at
@@ -162,6 +181,25 @@ int FormatRealQuickly(char* out, double v) {
     return length;
 }
 
+// The same for any value: std::to_chars with two decimals, no "-0.00"; out has room for
+// kMaxRealText characters.
+int FormatReal(char* out, double v) {
+    if (const int length = FormatRealQuickly(out, v); length > 0)
+        return length;
+    char buffer[kMaxRealText - 8];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 2);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (result.ec != std::errc())
+        text = "0.00";
+    else if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
+        text.remove_prefix(1); // no "-0.00"
+    const std::size_t integerPart = text.find('.');
+    const std::size_t pad = integerPart < 5 ? 5 - integerPart : 0;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, text.data(), text.size());
+    return static_cast<int>(pad + text.size());
+}
+
 } // namespace
 
 std::string DxfString(std::string_view text) {
@@ -172,57 +210,39 @@ std::string DxfString(std::string_view text) {
     return out;
 }
 
-void TDXFWriter::Code(int code) {
-    AppendRightAligned(m_Line, code);
-}
-
-void TDXFWriter::Flush() {
-    if (m_Line.size() >= 1 << 16) {
-        m_File.Write(m_Line);
-        m_Line.clear();
-    }
-}
-
 void TDXFWriter::String(int code, std::string_view value) {
-    Code(code);
-    const std::size_t start = m_Line.size();
-    m_Line.append(value);
-    for (std::size_t i = start; i < m_Line.size(); ++i)
-        if (!KeptInStrings(m_Line[i]))
-            m_Line[i] = '0';
-    m_Line += "\r\n";
-    Flush();
+    if (value.size() <= kLongText) {
+        char* const start = m_File.Claim(kCodeText + kLongText + 2);
+        char* out = PutDxfText(PutRightAligned(start, code), value);
+        out[0] = '\r';
+        out[1] = '\n';
+        m_File.Commit(static_cast<std::size_t>(out + 2 - start));
+        return;
+    }
+    char* const start = m_File.Claim(kCodeText);
+    m_File.Commit(static_cast<std::size_t>(PutRightAligned(start, code) - start));
+    for (; !value.empty(); value.remove_prefix(std::min(value.size(), kLongText))) {
+        const std::string_view part = value.substr(0, kLongText);
+        char* const to = m_File.Claim(part.size());
+        PutDxfText(to, part);
+        m_File.Commit(part.size());
+    }
+    m_File.Write("\r\n", 2);
 }
 
 void TDXFWriter::Integer(int code, std::int32_t value) {
-    Code(code);
-    AppendRightAligned(m_Line, value);
-    Flush();
+    char* const start = m_File.Claim(2 * kCodeText);
+    char* out = PutRightAligned(PutRightAligned(start, code), value);
+    m_File.Commit(static_cast<std::size_t>(out - start));
 }
 
 void TDXFWriter::Real(int code, double value) {
-    Code(code);
-    char quick[48];
-    if (const int length = FormatRealQuickly(quick, value); length > 0) {
-        quick[length] = '\r';
-        quick[length + 1] = '\n';
-        m_Line.append(quick, static_cast<std::size_t>(length + 2));
-        Flush();
-        return;
-    }
-    char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (result.ec != std::errc())
-        text = "0.00";
-    else if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
-        text.remove_prefix(1); // no "-0.00"
-    const std::size_t integerPart = text.find('.');
-    if (integerPart < 5)
-        m_Line.append(5 - integerPart, ' ');
-    m_Line += text;
-    m_Line += "\r\n";
-    Flush();
+    char* const start = m_File.Claim(kCodeText + kMaxRealText + 2);
+    char* out = PutRightAligned(start, code);
+    out += FormatReal(out, value);
+    out[0] = '\r';
+    out[1] = '\n';
+    m_File.Commit(static_cast<std::size_t>(out + 2 - start));
 }
 
 void TDXFWriter::Point(int base, double x, double y, double z) {
@@ -232,9 +252,7 @@ void TDXFWriter::Point(int base, double x, double y, double z) {
 }
 
 void TDXFWriter::Finish() {
-    m_Line += '\x1a';
-    m_File.Write(m_Line);
-    m_Line.clear();
+    m_File.WriteByte(0x1a);
     m_File.Close();
 }
 

@@ -32,11 +32,11 @@ std::int32_t ColorToAci(TColorValue color);
 // and '.' becomes '0'.
 std::string DxfString(std::string_view text);
 
-// Writes groups to a buffered file: the code right-aligned in 3 characters, then the value, each
-// on a line ending in CR LF. Every failure throws lumora::WriteError naming the file.
+// Writes groups straight into a buffered file: the code right-aligned in 3 characters, then the
+// value, each on a line ending in CR LF. Every failure throws lumora::WriteError naming the file.
 class TDXFWriter {
 public:
-    explicit TDXFWriter(const std::string& fileName) : m_File(fileName) { m_Line.reserve(1 << 17); }
+    explicit TDXFWriter(const std::string& fileName) : m_File(fileName) {}
 
     void String(int code, std::string_view value);
     // Right-aligned in 3 characters.
@@ -49,11 +49,7 @@ public:
     void Finish();
 
 private:
-    void Code(int code);
-    void Flush();
-
-    TBinaryFile m_File;
-    std::string m_Line;
+    TBinaryFile m_File; // the groups are formatted straight into its buffer
 };
 
 } // namespace lumora::exporter

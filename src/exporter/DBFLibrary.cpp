@@ -3,8 +3,10 @@
 #include "exporter/BinaryFile.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 
 namespace lumora::exporter {
@@ -28,23 +30,32 @@ void PutUInt32LE(std::array<std::uint8_t, 32>& a, int at, std::uint32_t v) {
 }
 
 // Fixed-point text without a sign on a value that rounds to zero ("0.00", never "-0.00").
-std::string FixedText(double value, int decimals) {
-    char buffer[400];
+std::string_view FixedText(char (&buffer)[400], double value, int decimals) {
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    std::string text(buffer, result.ptr);
-    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)
-        text.erase(0, 1);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (result.ec != std::errc())
+        text = "0";
+    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
+        text.remove_prefix(1);
     return text;
 }
 
 } // namespace
 
+void FormatNumericField(char* out, double value, int width, int decimals) {
+    char buffer[400];
+    std::string_view text = FixedText(buffer, value, decimals);
+    text = text.substr(0, static_cast<std::size_t>(width));
+    const std::size_t pad = static_cast<std::size_t>(width) - text.size();
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, text.data(), text.size());
+}
+
 std::string FormatNumericField(double value, int width, int decimals) {
-    std::string text = FixedText(value, decimals);
-    if (static_cast<int>(text.size()) > width)
-        text.resize(width);
-    return std::string(width - text.size(), ' ') + text;
+    std::string text(static_cast<std::size_t>(width), ' ');
+    FormatNumericField(text.data(), value, width, decimals);
+    return text;
 }
 
 TDBFWriter::TDBFWriter() {
@@ -64,6 +75,7 @@ void TDBFWriter::Reset() {
     m_Fields.clear();
     m_Rows.clear();
     m_RowCount = 0;
+    m_Stream.reset();
 }
 
 void TDBFWriter::AddField(std::string_view name, char type, std::uint8_t width,
@@ -107,7 +119,9 @@ void TDBFWriter::SetNumber(int field, double value) {
         SetNull(field);
         return;
     }
-    m_Values[field] = FormatNumericField(value, f.Width(), f.Decimals());
+    std::string& text = m_Values[field];
+    text.resize(f.Width());
+    FormatNumericField(text.data(), value, f.Width(), f.Decimals());
 }
 
 void TDBFWriter::SetNull(int field) {
@@ -115,9 +129,25 @@ void TDBFWriter::SetNull(int field) {
 }
 
 void TDBFWriter::CommitRecord() {
-    for (int i = 0; i < FieldCount(); ++i)
-        m_Rows += m_Values[i];
+    if (m_Stream) {
+        char* const row = m_Stream->Claim(1 + RowWidth());
+        char* out = row;
+        *out++ = kLiveRow;
+        for (int i = 0; i < FieldCount(); ++i)
+            out = std::copy(m_Values[i].begin(), m_Values[i].end(), out);
+        m_Stream->Commit(static_cast<std::size_t>(out - row));
+    } else {
+        for (int i = 0; i < FieldCount(); ++i)
+            m_Rows += m_Values[i];
+    }
     ++m_RowCount;
+}
+
+void TDBFWriter::StreamRowsTo(const std::string& fileName) {
+    if (m_RowCount > 0)
+        throw Error(fileName + ": a table can only be streamed before its first row");
+    m_Stream = std::make_unique<TBinaryFile>(fileName);
+    m_Stream->Write(HeaderBytes());
 }
 
 std::size_t TDBFWriter::RowWidth() const {
@@ -152,7 +182,14 @@ std::string TDBFWriter::FileBytes() const {
     return bytes;
 }
 
-void TDBFWriter::SaveToFile(const std::string& fileName) const {
+void TDBFWriter::SaveToFile(const std::string& fileName) {
+    if (m_Stream) {
+        const std::unique_ptr<TBinaryFile> file = std::move(m_Stream);
+        file->PatchUInt32LE(4, m_RowCount);
+        file->WriteByte(kEndOfFile);
+        file->Close();
+        return;
+    }
     TBinaryFile file(fileName);
     file.Write(HeaderBytes());
     const std::size_t rowWidth = RowWidth();

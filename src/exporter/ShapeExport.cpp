@@ -121,9 +121,8 @@ void ZipShapeSet(const TShapeWriter& w, const std::string& zipFileName) {
         zip.StoreRelativePath = false;
         zip.SetCompressionType(TZipCompressionType::ctNormal);
         zip.Open(zipFileName);
-        for (const std::string& name :
-             {w.MainFileName(), w.IndexFileName(), w.TableFileName(), w.ProjectionFileName()})
-            zip.AddFile(name);
+        zip.AddFiles(
+            {w.MainFileName(), w.IndexFileName(), w.TableFileName(), w.ProjectionFileName()});
         zip.Close();
     } catch (...) {
         std::error_code ignored;

@@ -66,6 +66,9 @@ public:
     std::int32_t RecordNumber = 1;
     double FeetToMeters; // the suite's factor, taken when the writer is made
     TShapeDataType DataType = TShapeDataType::Stations; // picks the offered name's suffix
+    // The prism layers build their table on a second thread while the calling thread writes the
+    // shapes (the same bytes either way).
+    bool ParallelTablePass = true;
 
     // Asks for the set's name and creates its main and index files. False (nothing created)
     // when no plot file is loaded ("No Plot File Open"), the dialog is cancelled, or the user

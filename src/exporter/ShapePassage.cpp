@@ -4,8 +4,11 @@
 #include "passage/PassageLib.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <optional>
+#include <thread>
 
 namespace lumora::exporter {
 
@@ -92,26 +95,24 @@ passage::TPassageOptions& SetPassageOptions(const TExportOptions& o) {
 }
 
 // One row per face of every shot of every rounded traverse, in the order in which passage
-// generation produces the faces.
-void AddPrismRows(TShapeWriter& w, const passage::TPassageOptions& p,
-                  passage::TPassageRunState& state, const TExportOptions& o) {
-    TPlotData& data = w.Data();
+// generation produces the faces. Touches only data (reading) and table, so it may run beside the
+// shape pass; stops early (leaving the rows so far) when stop is set.
+void AddPrismRows(const TPlotData& data, TDBFWriter& table, const passage::TPassageOptions& p,
+                  double factor, const std::atomic<bool>& stop) {
     const int faces = p.PassShape == passage::TPassShape::Octagon ? 8 : 4;
-    const double factor = o.Meters ? w.FeetToMeters : 1.0;
     passage::TStationList list;
     passage::TStationList scratch;
     ForEachSurvey(data, [&](std::int32_t section, std::int32_t i) {
         if (data.Surveys[i].SurveyKind != 0)
             return;
         const TRange traverses = data.SurveyTraverseRange(i);
-        for (std::int32_t t = traverses.First; t <= traverses.Last && !state.AbortPassages; ++t) {
+        for (std::int32_t t = traverses.First; t <= traverses.Last && !stop; ++t) {
             const TRange shots = data.TraverseShotRange(t);
             passage::LoadTraverse(data, shots.First, shots.Last, p, list);
             passage::RoundTraverse(list, p, scratch);
             for (std::size_t j = 0; j + 1 < list.size(); ++j) {
                 if (list[j + 1].RecordType == 'M')
                     continue;
-                TDBFWriter& table = w.Table;
                 SetSurveyColumns(table, SectionName(data, section), data.Surveys[i]);
                 table.SetString(5, list[j].Station.View());
                 table.SetString(6, list[j + 1].Station.View());
@@ -124,6 +125,40 @@ void AddPrismRows(TShapeWriter& w, const passage::TPassageOptions& p,
         }
     });
 }
+
+// The table pass of the prisms on a thread of its own. Wait joins it and passes on what it
+// threw; the destructor (on every way out of the shape pass) asks it to stop and joins it.
+class TTablePass {
+public:
+    TTablePass(const TPlotData& data, TDBFWriter& table, const passage::TPassageOptions& p,
+               double factor)
+        : m_Options(p), m_Thread([this, &data, &table, factor] {
+              try {
+                  AddPrismRows(data, table, m_Options, factor, m_Stop);
+              } catch (...) {
+                  m_Failure = std::current_exception();
+              }
+          }) {}
+    ~TTablePass() {
+        m_Stop = true;
+        if (m_Thread.joinable())
+            m_Thread.join();
+    }
+    TTablePass(const TTablePass&) = delete;
+    TTablePass& operator=(const TTablePass&) = delete;
+
+    void Wait() {
+        m_Thread.join();
+        if (m_Failure)
+            std::rethrow_exception(m_Failure);
+    }
+
+private:
+    const passage::TPassageOptions m_Options; // a copy: the process's options are not shared
+    std::atomic<bool> m_Stop{false};
+    std::exception_ptr m_Failure;
+    std::thread m_Thread; // last: starts once the members above exist
+};
 
 void DeclareBoundingTable(TDBFWriter& table) {
     for (const char* name : {"Layer_Count", "Layer_Number", "Edge_Count", "Edge_Number"})
@@ -196,7 +231,14 @@ bool ExportPrisms(TShapeWriter& w, const std::string& plotFileName, const TExpor
         DeclarePrismTable, [&] {
             w.ShowProgress(0);
             state.AbortPassages = false;
-            AddPrismRows(w, p, state, o);
+            const double factor = o.Meters ? w.FeetToMeters : 1.0;
+            std::optional<TTablePass> tablePass;
+            if (w.ParallelTablePass) {
+                tablePass.emplace(data, w.Table, p, factor);
+            } else {
+                const std::atomic<bool> never{false};
+                AddPrismRows(data, w.Table, p, factor, never);
+            }
             auto wall = [&](const T3DVector& p0, const T3DVector& p1, const T3DVector& p2,
                             const T3DVector& p3) {
                 w.AddShape([&](TBinaryFile& main) { w.WriteFacePolygon(main, {p0, p1, p2, p3}); });
@@ -205,6 +247,8 @@ bool ExportPrisms(TShapeWriter& w, const std::string& plotFileName, const TExpor
                 w.ShowProgress(50 + percent / 2);
             };
             passage::GeneratePassages(data, p, state, nullptr, wall, progress);
+            if (tablePass)
+                tablePass->Wait();
             w.ShowProgress(100);
         });
 }

@@ -18,7 +18,9 @@ double LargestPassageDimension(const survey::TPlotData& data);
 bool ExportPassageOutlines(TShapeWriter& w, const std::string& plotFileName,
                            const TExportOptions& o);
 // Every wall face of the passage model as a PolygonZ (or, multipatch, a MultiPatch) with a
-// prism-table row each. Sets the process's passage options from the wall settings first.
+// prism-table row each. Sets the process's passage options from the wall settings first. The
+// table pass runs on a second thread (w.ParallelTablePass) with a copy of those options; progress,
+// pending events and the abort check stay on the calling thread.
 bool ExportPrisms(TShapeWriter& w, const std::string& plotFileName, const TExportOptions& o,
                   bool multipatch);
 // The side faces of every layer of bounds (feet), PolygonZ or MultiPatch.

@@ -11,8 +11,9 @@ namespace lumora::exporter {
 
 // The frame of every layer: opens the set with its kind (false, nothing written, when that does
 // not happen), writes both headers with the bounds (feet; converted here when metres), resets
-// the table, lets declare() add its fields, starts the record numbers at 1, runs records() and
-// closes the set, also when records() throws (the exception then passes on).
+// the table, lets declare() add its fields, streams the table's rows to its file, starts the
+// record numbers at 1, runs records() and closes the set, also when records() throws (the
+// exception then passes on).
 template <class Declare, class Records>
 bool RunShapeLayer(TShapeWriter& w, const std::string& plotFileName, TShapeKind kind, bool threeD,
                    T3DVector minBounds, T3DVector maxBounds, bool metres, Declare&& declare,
@@ -28,6 +29,7 @@ bool RunShapeLayer(TShapeWriter& w, const std::string& plotFileName, TShapeKind 
         TShapeWriter::WriteShapeHeader(w.IndexFile(), w.ShapeType(), minBounds, maxBounds);
         w.Table.Reset();
         declare(w.Table);
+        w.Table.StreamRowsTo(w.TableFileName());
         w.RecordNumber = 1;
         records();
     } catch (...) {

@@ -3,16 +3,19 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <fcntl.h>
-#include <fstream>
 #include <limits>
-#include <sstream>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 namespace lumora::exporter {
@@ -29,6 +32,9 @@ constexpr std::size_t kEndRecordSize = 22;
 constexpr std::uint32_t kReadOnlyAttribute = 1;
 constexpr std::uint32_t kHiddenAttribute = 2;
 constexpr std::uint32_t kFolderAttribute = 16;
+// Files are read and deflated in chunks of this size, several at once.
+constexpr std::uint64_t kChunkSize = 4u << 20;
+constexpr std::uint64_t kWindow = 32u << 10; // deflate's window: the dictionary of a chunk
 
 std::uint16_t GetUInt16(const std::string& b, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
@@ -64,31 +70,133 @@ void DosDateTime(std::time_t moment, std::uint16_t& date, std::uint16_t& time) {
     time = static_cast<std::uint16_t>(t.tm_hour << 11 | t.tm_min << 5 | t.tm_sec / 2);
 }
 
-std::string ReadWholeFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    std::ostringstream bytes;
-    if (in)
-        bytes << in.rdbuf();
-    if (!in || in.bad())
-        throw Error(fileName + ": cannot read the file to add it to the archive");
-    return std::move(bytes).str();
+// A file to add: its name, what stat said, and its deflated data in pieces (one per chunk).
+struct TSource {
+    std::string FileName;
+    struct stat Info {};
+    int Fd = -1;
+    std::vector<std::string> Pieces;
+    std::vector<std::uint32_t> PieceCrcs;
+
+    TSource() = default;
+    TSource(TSource&& other) noexcept
+        : FileName(std::move(other.FileName)), Info(other.Info), Fd(std::exchange(other.Fd, -1)),
+          Pieces(std::move(other.Pieces)), PieceCrcs(std::move(other.PieceCrcs)) {}
+    TSource(const TSource&) = delete;
+    ~TSource() {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    std::uint64_t Size() const { return static_cast<std::uint64_t>(Info.st_size); }
+    std::size_t ChunkCount() const {
+        return static_cast<std::size_t>((Size() + kChunkSize - 1) / kChunkSize);
+    }
+};
+
+// Reads count bytes at offset of the source into out.
+void ReadChunk(const TSource& source, std::uint64_t offset, std::size_t count, std::string& out) {
+    out.resize(count);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n =
+            ::pread(source.Fd, out.data() + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw Error(source.FileName + ": cannot read the file to add it to the archive");
+        done += static_cast<std::size_t>(n);
+    }
 }
 
-std::string RawDeflate(const std::string& bytes, int level, const std::string& fileName) {
+// Raw deflate of one chunk of a file. A chunk after the first is primed with the window of bytes
+// before it, so the compression matches one stream's; a chunk before the last ends on a byte
+// boundary with a non-final empty block, so the pieces joined in order are one deflate stream.
+std::string DeflateChunk(const std::string& input, std::size_t dictionary, bool last, int level,
+                         const std::string& fileName) {
     z_stream zs{};
     if (deflateInit2(&zs, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw Error(fileName + ": cannot start the compression");
-    std::string out(deflateBound(&zs, bytes.size()), '\0');
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    zs.avail_in = static_cast<uInt>(bytes.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&zs, Z_FINISH);
+    const auto* bytes = reinterpret_cast<const Bytef*>(input.data());
+    if (dictionary > 0)
+        deflateSetDictionary(&zs, bytes, static_cast<uInt>(dictionary));
+    const std::size_t count = input.size() - dictionary;
+    std::string out(deflateBound(&zs, count) + 64, '\0');
+    zs.next_in = const_cast<Bytef*>(bytes + dictionary);
+    zs.avail_in = static_cast<uInt>(count);
+    const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
+    int result = Z_OK;
+    for (;;) {
+        if (zs.total_out == out.size())
+            out.resize(out.size() * 2);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data() + zs.total_out);
+        zs.avail_out = static_cast<uInt>(out.size() - zs.total_out);
+        result = deflate(&zs, flush);
+        if (result != Z_OK && result != Z_BUF_ERROR)
+            break;
+        if (!last && zs.avail_in == 0 && zs.avail_out > 0)
+            break; // flushed to a byte boundary
+        if (result == Z_BUF_ERROR && zs.avail_out > 0)
+            break; // no progress possible
+    }
     out.resize(zs.total_out);
     deflateEnd(&zs);
-    if (result != Z_STREAM_END)
+    if (result != (last ? Z_STREAM_END : Z_OK))
         throw Error(fileName + ": compression failed");
     return out;
+}
+
+// Deflates chunk c of the source into its piece and crc.
+void DeflateSourceChunk(TSource& source, std::size_t c, int level, std::string& input) {
+    const std::uint64_t start = std::uint64_t{c} * kChunkSize;
+    const std::uint64_t end = std::min(start + kChunkSize, source.Size());
+    const std::size_t dictionary =
+        static_cast<std::size_t>(std::min<std::uint64_t>(start, kWindow));
+    ReadChunk(source, start - dictionary, static_cast<std::size_t>(end - start + dictionary),
+              input);
+    const auto* bytes = reinterpret_cast<const Bytef*>(input.data()) + dictionary;
+    source.PieceCrcs[c] = static_cast<std::uint32_t>(
+        crc32_z(crc32_z(0, nullptr, 0), bytes, static_cast<z_size_t>(end - start)));
+    source.Pieces[c] =
+        DeflateChunk(input, dictionary, end == source.Size(), level, source.FileName);
+}
+
+// Deflates every chunk of every source on up to as many threads as the machine has cores (the
+// chunks are independent); passes on the first failure.
+void DeflateSources(std::vector<TSource>& sources, int level) {
+    std::vector<std::pair<std::size_t, std::size_t>> jobs; // source, chunk
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        sources[s].Pieces.resize(sources[s].ChunkCount());
+        sources[s].PieceCrcs.resize(sources[s].ChunkCount());
+        for (std::size_t c = 0; c < sources[s].ChunkCount(); ++c)
+            jobs.emplace_back(s, c);
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto work = [&] {
+        std::string input;
+        for (std::size_t j = next++; j < jobs.size() && !failed; j = next++) {
+            try {
+                DeflateSourceChunk(sources[jobs[j].first], jobs[j].second, level, input);
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failure)
+                    failure = std::current_exception();
+                failed = true;
+            }
+        }
+    };
+    const std::size_t threads =
+        std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), jobs.size());
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 std::string LocalHeader(const TZipEntry& e) {
@@ -316,50 +424,86 @@ void TZipper::AddFolderEntries(const std::string& entryName) {
 }
 
 void TZipper::AddFile(const std::string& fileName) {
+    AddFiles({fileName});
+}
+
+void TZipper::AddFiles(const std::vector<std::string>& fileNames) {
     if (m_Fd < 0)
-        throw Error(fileName + ": no archive is open to add the file to");
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return;
+        throw Error((fileNames.empty() ? FileName : fileNames.front()) +
+                    ": no archive is open to add the file to");
+    std::vector<TSource> sources;
+    for (const std::string& fileName : fileNames) {
+        TSource source;
+        source.FileName = fileName;
+        if (::stat(fileName.c_str(), &source.Info) != 0 || !S_ISREG(source.Info.st_mode))
+            continue;
+        const std::string name = EntryName(fileName);
+        if (name.empty() || name.size() > std::numeric_limits<std::uint16_t>::max())
+            throw Error(fileName + ": unusable name for an archive entry");
+        if (source.Size() >= std::numeric_limits<std::uint32_t>::max())
+            throw Error(fileName + ": too large for a zip archive (4 GiB or more)");
+        source.Fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (source.Fd < 0)
+            throw Error(fileName + ": cannot read the file to add it to the archive");
+        sources.push_back(std::move(source));
+    }
+    DeflateSources(sources, DeflateLevel());
+    for (const TSource& source : sources)
+        AppendFileEntry(source.FileName, source.Info, source.Pieces, source.PieceCrcs);
+}
+
+void TZipper::AppendFileEntry(const std::string& fileName, const struct stat& info,
+                              const std::vector<std::string>& pieces,
+                              const std::vector<std::uint32_t>& pieceCrcs) {
     TZipEntry entry;
     entry.Name = EntryName(fileName);
-    if (entry.Name.empty() || entry.Name.size() > std::numeric_limits<std::uint16_t>::max())
-        throw Error(fileName + ": unusable name for an archive entry");
     for (std::size_t i = m_Entries.size(); i-- > 0;)
         if (SameName(m_Entries[i].Name, entry.Name))
             RemoveEntry(i);
     if (StoreRelativePath && StoreFolders)
         AddFolderEntries(entry.Name);
-    const std::string bytes = ReadWholeFile(fileName);
-    if (bytes.size() >= std::numeric_limits<std::uint32_t>::max())
-        throw Error(fileName + ": too large for a zip archive (4 GiB or more)");
     DosDateTime(info.st_mtime, entry.Date, entry.Time);
     const auto name = fileName.substr(fileName.find_last_of('/') + 1);
     entry.ExternalAttributes = ((info.st_mode & S_IWUSR) == 0 ? kReadOnlyAttribute : 0) |
                                (name.starts_with('.') ? kHiddenAttribute : 0);
-    entry.Crc32 = static_cast<std::uint32_t>(crc32_z(
-        crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
-    entry.UncompressedSize = static_cast<std::uint32_t>(bytes.size());
-    if (bytes.empty()) {
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    entry.UncompressedSize = static_cast<std::uint32_t>(size);
+    entry.Crc32 = static_cast<std::uint32_t>(crc32_z(0, nullptr, 0));
+    std::uint64_t compressed = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const std::uint64_t length = std::min(kChunkSize, size - i * kChunkSize);
+        entry.Crc32 = static_cast<std::uint32_t>(
+            crc32_combine(entry.Crc32, pieceCrcs[i], static_cast<z_off_t>(length)));
+        compressed += pieces[i].size();
+    }
+    if (size == 0) {
         AppendEntry(std::move(entry), {});
         return;
     }
+    if (compressed >= std::numeric_limits<std::uint32_t>::max())
+        throw Error(FileName + ": the archive would exceed the zip format's limits");
     entry.Method = 8;
-    const std::string data = RawDeflate(bytes, DeflateLevel(), fileName);
-    entry.CompressedSize = static_cast<std::uint32_t>(data.size());
-    AppendEntry(std::move(entry), data);
+    entry.CompressedSize = static_cast<std::uint32_t>(compressed);
+    AppendEntry(std::move(entry), pieces);
 }
 
 // Writes the entry's local header, name and data where the central directory began, then the
 // directory and end record after them.
-void TZipper::AppendEntry(TZipEntry entry, const std::string& data) {
-    const std::uint64_t end =
-        std::uint64_t{m_DirectoryOffset} + kLocalHeaderSize + entry.Name.size() + data.size();
+void TZipper::AppendEntry(TZipEntry entry, const std::vector<std::string>& data) {
+    std::uint64_t end = std::uint64_t{m_DirectoryOffset} + kLocalHeaderSize + entry.Name.size();
+    for (const std::string& piece : data)
+        end += piece.size();
     if (end >= std::numeric_limits<std::uint32_t>::max() || m_Entries.size() >= 65535)
         throw Error(FileName + ": the archive would exceed the zip format's limits");
     entry.LocalHeaderOffset = m_DirectoryOffset;
     entry.CentralRecord = CentralRecord(entry);
-    WriteBytes(m_DirectoryOffset, LocalHeader(entry) + data);
+    const std::string header = LocalHeader(entry);
+    WriteBytes(m_DirectoryOffset, header);
+    std::uint64_t at = m_DirectoryOffset + header.size();
+    for (const std::string& piece : data) {
+        WriteBytes(at, piece);
+        at += piece.size();
+    }
     m_Entries.push_back(std::move(entry));
     WriteDirectory(end);
 }

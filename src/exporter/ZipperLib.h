@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace lumora::exporter {
@@ -59,6 +60,10 @@ public:
     // lumora::WriteError naming the archive on a failed write; lumora::Error when the source
     // cannot be read or no archive is open.
     void AddFile(const std::string& fileName);
+    // The same for several files, in their order; the files are read in chunks and deflated on
+    // several threads at once (the entries' data may differ from a one-piece deflate, never what
+    // it inflates to). Nothing is added when a file is refused or cannot be read.
+    void AddFiles(const std::vector<std::string>& fileNames);
     // Forgets the entries and closes the archive file.
     void Close();
 
@@ -73,7 +78,10 @@ private:
     void WriteBytes(std::uint64_t offset, const std::string& bytes);
     void RemoveEntry(std::size_t index);
     void AddFolderEntries(const std::string& entryName);
-    void AppendEntry(TZipEntry entry, const std::string& data);
+    void AppendFileEntry(const std::string& fileName, const struct stat& info,
+                         const std::vector<std::string>& pieces,
+                         const std::vector<std::uint32_t>& pieceCrcs);
+    void AppendEntry(TZipEntry entry, const std::vector<std::string>& data);
     void WriteDirectory(std::uint64_t offset);
     int DeflateLevel() const;
 

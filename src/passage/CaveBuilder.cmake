@@ -1,8 +1,7 @@
-# The cave mesh builder (included by this folder's CMakeLists.txt): plot files into scene meshes,
-# and the viewer's fixed scene the builder places them in.
+# The cave mesh builder (included by this folder's CMakeLists.txt): plot files into scene meshes
+# on the model frame of the program that shows them.
 if(TARGET lumora_meshstore)
   add_library(lumora_cavebuilder STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/CaveScene.cpp
     ${CMAKE_CURRENT_LIST_DIR}/lvcave.cpp
   )
   target_include_directories(lumora_cavebuilder PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -203,3 +203,35 @@ TEST(DBFLibrary, PeersReadTheTable) {
     EXPECT_NE(ogr.Out.find("QUILTRA_X: Real (18.5)"), std::string::npos) << ogr.Out;
     EXPECT_NE(ogr.Out.find("QUILTRA_X (Real) = -20.125"), std::string::npos) << ogr.Out;
 }
+
+TEST(DBFLibrary, StreamedTableIsTheSameFileAsTheTableInMemory) {
+    TempDir dir;
+    TDBFWriter inMemory = StationLikeTable();
+    TDBFWriter streamed = StationLikeTable();
+    streamed.StreamRowsTo(dir.File("streamed.dbf"));
+    EXPECT_TRUE(streamed.Streaming());
+    // Enough rows to span several write buffers.
+    for (int row = 0; row < 60000; ++row) {
+        for (TDBFWriter* table : {&inMemory, &streamed}) {
+            table->SetString(0, "S" + std::to_string(row % 977));
+            table->SetNumber(1, row * 0.37 - 999.0);
+            if (row % 5 == 0)
+                table->SetNull(2);
+            else
+                table->SetNumber(2, row % 13);
+            table->CommitRecord();
+        }
+    }
+    EXPECT_EQ(streamed.RowCount(), 60000u);
+    streamed.SaveToFile("ignored: a streamed table finishes its own file");
+    EXPECT_FALSE(streamed.Streaming());
+    const std::string bytes = ReadFile(dir.File("streamed.dbf"));
+    EXPECT_GT(bytes.size(), 2u << 20);
+    EXPECT_TRUE(bytes == inMemory.FileBytes());
+    // Rows first, streaming later is refused; a failing device is reported.
+    EXPECT_THROW(inMemory.StreamRowsTo(dir.File("late.dbf")), lumora::Error);
+    TDBFWriter full = StationLikeTable();
+    full.StreamRowsTo("/dev/full");
+    full.CommitRecord();
+    EXPECT_THROW(full.SaveToFile("/dev/full"), lumora::WriteError);
+}

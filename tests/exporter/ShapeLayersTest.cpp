@@ -5,6 +5,8 @@
 #include "support/RecordingUi.h"
 #include "support/TestSupport.h"
 #include "survey/GeoRef.h"
+#include "survey/PlotGenerator.h"
+#include "survey/PlotReader.h"
 
 #include <gtest/gtest.h>
 
@@ -473,4 +475,63 @@ TEST(ShapeLayers, BoundingPolygonsWriteSideFaces) {
     EXPECT_TRUE(Has(ogr, "POLYGON ZM ((5 0 10 0,0 0 10 0,0 0 2 0,5 0 2 0,5 0 10 0))")) << ogr;
     EXPECT_EQ(e.Rows("Layer_Count,Layer_Numbe,Edge_Count,Edge_Number,Top,Bottom,Depth"),
               "1|0|3|0|10.0|2.0|8.0\n1|0|3|1|10.0|2.0|8.0\n1|0|3|2|10.0|2.0|8.0\n");
+}
+
+namespace {
+
+// A generated cave big enough that every file of a prism set spans many write buffers.
+TPlotData& GeneratedCave() {
+    static TPlotData data;
+    if (!data.Loaded) {
+        TempDir dir;
+        lumora::survey::TGenOptions gen;
+        gen.Stations = 4000;
+        gen.Sections = 3;
+        lumora::survey::GeneratePlotFile(dir.File("cave.plt"), gen);
+        RecordingUi ui;
+        lumora::survey::LoadPlotFile(data, dir.File("cave.plt"), {}, ui);
+    }
+    return data;
+}
+
+// Writes the prism set of the generated cave as name, with the table pass beside the shape
+// pass or before it; returns the base name of the files.
+std::string WritePrismSet(TExport& e, const std::string& name, bool parallel, bool multipatch) {
+    TShapeExportIo io = e.Io();
+    io.ChooseSetName = [&](const std::string&) {
+        return std::optional<std::string>(e.Dir.File(name + ".shp"));
+    };
+    TShapeWriter w(GeneratedCave(), io);
+    w.DataType = multipatch ? TShapeDataType::MultipatchPrism : TShapeDataType::PolygonPrism;
+    w.ParallelTablePass = parallel;
+    TExportOptions o = Options(w.DataType);
+    o.Meters = multipatch;
+    o.Walls.RoundDepth = 2;
+    EXPECT_TRUE(ExportPrisms(w, "cave.plt", o, multipatch));
+    return e.Dir.File(name + ".");
+}
+
+} // namespace
+
+TEST(ShapeLayers, PrismTablePassBesideTheShapePassWritesTheSameBytes) {
+    for (bool multipatch : {false, true}) {
+        TExport e;
+        const std::string one = WritePrismSet(e, "one", false, multipatch);
+        const std::size_t progressOfOne = e.Gauge.size();
+        const std::string two = WritePrismSet(e, "two", true, multipatch);
+        EXPECT_EQ(e.Gauge.size(), 2 * progressOfOne) << "progress stays on the calling thread";
+        for (const char* extension : {"shp", "shx", "dbf"}) {
+            const std::string bytes = ReadFile(one + extension);
+            if (std::string(extension) != "shx")
+                EXPECT_GT(bytes.size(), 2u << 20) << extension << " spans several buffers";
+            EXPECT_TRUE(bytes == ReadFile(two + extension)) << extension;
+        }
+        // The table has one row per face of the shape file.
+        const std::string dbf = ReadFile(two + "dbf");
+        const std::string shx = ReadFile(two + "shx");
+        std::uint32_t rows = 0;
+        std::memcpy(&rows, dbf.data() + 4, 4);
+        EXPECT_EQ(rows, (shx.size() - 100) / 8);
+        EXPECT_EQ(dbf.back(), '\x1a');
+    }
 }

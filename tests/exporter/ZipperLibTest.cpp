@@ -216,3 +216,30 @@ TEST(ZipperLib, OpeningAMissingArchiveSaysSo) {
     }
     EXPECT_THROW(zip.AddFile("/etc/hostname"), lumora::Error);
 }
+
+TEST(ZipperLib, FilesLargerThanAChunkUnzipExactly) {
+    RequireUnzip();
+    TempDir dir;
+    const std::string archive = MakeEmptyArchive(dir.File("big.zip"));
+    // Several chunks of compressible and random bytes, one file not a whole number of chunks.
+    const std::string first = SampleBytes((9u << 20) + 4321, 7);
+    const std::string second = SampleBytes(5u << 20, 11);
+    WriteFile(dir.File("first.bin"), first);
+    WriteFile(dir.File("second.bin"), second);
+    WriteFile(dir.File("empty.bin"), "");
+    TZipper zip;
+    zip.StoreRelativePath = false;
+    zip.Open(archive);
+    zip.AddFiles({dir.File("first.bin"), dir.File("empty.bin"), dir.File("second.bin")});
+    ASSERT_EQ(zip.Entries().size(), 3u);
+    EXPECT_EQ(zip.Entries()[0].Crc32,
+              crc32_z(0, reinterpret_cast<const Bytef*>(first.data()), first.size()));
+    EXPECT_LT(zip.Entries()[0].CompressedSize, first.size());
+    EXPECT_EQ(zip.Entries()[1].Method, 0);
+    zip.Close();
+    const CommandResult test = RunCommand("unzip -t " + ShellQuote(archive));
+    EXPECT_EQ(test.ExitCode, 0) << test.Out << test.Err;
+    EXPECT_TRUE(UnzipMember(archive, "first.bin") == first);
+    EXPECT_TRUE(UnzipMember(archive, "second.bin") == second);
+    EXPECT_EQ(UnzipMember(archive, "empty.bin"), "");
+}

@@ -1,0 +1,66 @@
+#include "viewer/gui/lvcmds.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace lumora::viewer {
+
+const std::vector<TCommand>& CommandTable() {
+    static const std::vector<TCommand> table = {
+        {"&File", "&Process Cave File...", "ProcessMnu", true, false},
+        {"&File", "Reopen", "ReopenMnu", true, false},
+        {"&File", "&Open Mesh...", "OpenMeshMnu", false, false},
+        {"&File", "O&pen Progressive Mesh...", "OpenProgMnu", false, false},
+        {"&File", "&Save As X File...", "SaveXMnu", false, false},
+        {"&File", "Save Screen As &Bitmap...", "SaveBitmapMnu", true, false},
+        {"&File", "&Export 3D File Formats...", "ExportMnu", false, false},
+        {"&File", "&Test Objects..", "TestObjectsMnu", true, false},
+        {"&File", "Exit", "ExitMnu", true, false},
+        {"&Cave", "&Special Effects...", "EffectsMnu", false, false},
+        {"&Cave", "S&how Shots", "ShowShotsMnu", true, true},
+        {"&Cave", "Show S&tations", "ShowStationsMnu", true, true},
+        {"&Cave", "&Bounding Box", "BoundingBoxMnu", true, true},
+        {"&Cave", "3D Rose Diagram", "RoseMnu", false, false},
+        {"&Edit", "&Copy", "CopyMnu", true, false},
+        {"&Edit", "&Arm AVI Capture..", "ArmCaptureMnu", false, false},
+        {"&View", "&Hierarchy ", "HierarchyMnu", true, false},
+        {"&View", "&Transforms...", "TransformsMnu", true, false},
+        {"&Settings", "&Scene Settings...", "SceneSettingsMnu", false, false},
+        {"&Settings", "S&hadow", "ShadowMnu", false, false},
+        {"&Settings", "Enable &Joystick", "JoystickMnu", false, true},
+        {"&Settings", "&Display Modes..", "DisplayModesMnu", false, false},
+        {"&Settings", "De&vices...", "DevicesMnu", false, false},
+        {"&Settings", "&Capture Options...", "CaptureOptionsMnu", false, false},
+        {"&Help", "&Index", "IndexMnu", true, false},
+        {"&Help", "Key Word Search", "KeywordMnu", true, false},
+        {"&Help", "&About...", "AboutMnu", true, false},
+    };
+    return table;
+}
+
+std::map<QString, QAction*> BuildMenus(QMenuBar& bar, QMenu*& reopenMenu) {
+    std::map<QString, QAction*> actions;
+    QMenu* menu = nullptr;
+    QString menuCaption;
+    for (const TCommand& c : CommandTable()) {
+        if (!menu || menuCaption != c.Menu) {
+            menuCaption = c.Menu;
+            menu = bar.addMenu(menuCaption);
+        }
+        QAction* action = nullptr;
+        if (QString(c.Name) == "ReopenMnu") {
+            reopenMenu = menu->addMenu(c.Caption);
+            action = reopenMenu->menuAction();
+        } else {
+            action = menu->addAction(c.Caption);
+        }
+        action->setObjectName(c.Name);
+        action->setEnabled(c.Enabled);
+        action->setCheckable(c.Checkable);
+        actions[c.Name] = action;
+    }
+    return actions;
+}
+
+} // namespace lumora::viewer

@@ -1,0 +1,514 @@
+#include "viewer/gui/lvmain.h"
+
+#include "passage/gui/lvcavmsh.h"
+#include "passage/gui/lvprogrs.h"
+#include "survey/PlotArray.h"
+#include "ui/gui/Reopen.h"
+#include "viewer/ViewerCave.h"
+#include "viewer/gui/lvabout.h"
+#include "viewer/gui/lvcmds.h"
+#include "viewer/gui/lvedfram.h"
+#include "viewer/gui/lvhelp.h"
+#include "viewer/gui/lvoutpnl.h"
+#include "viewer/gui/lvstatus.h"
+#include "viewer/gui/lvtoolbar.h"
+#include "viewer/gui/lvtordlg.h"
+#include "viewer/gui/lvtrans.h"
+#include "viewer/gui/lvview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSplitter>
+#include <QThread>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace lumora::viewer {
+
+namespace {
+
+// Busy wait on the millisecond clock, as the redraw helpers wait.
+void WaitMilliseconds(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QThread::yieldCurrentThread();
+}
+
+// The device settings of a 32-bit screen: sorted transparency, 256 shades, no dither, Gouraud.
+void SetUpDevice(TViewerScene& s) {
+    s.Device->SetRenderMode(3);
+    s.Device->SetShades(256);
+    s.RMRoot.SetDefaultTextureColors(64);
+    s.RMRoot.SetDefaultTextureShades(256);
+    s.Device->SetDither(false);
+    s.Device->SetQuality(s.Device->GetQuality() | scene::kShadeGouraud);
+}
+
+// "Reconstructing Image" on navy, no caption, centred on the screen.
+class TRendProgDlg : public QWidget {
+public:
+    TRendProgDlg() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+        setObjectName("RendProgDlg");
+        setStyleSheet("background: navy");
+        auto* text = new QLabel("Reconstructing Image");
+        text->setStyleSheet("color: red; font-weight: bold");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(text);
+    }
+};
+
+} // namespace
+
+// The cave builder's view of the window: caption, recent files, the dialog's options, the
+// hierarchy, the first picture and the check marks after a build.
+class TForm1::TWindowCave : public TViewerCave {
+public:
+    explicit TWindowCave(TForm1& w) : TViewerCave(w.Core.Scene, w.Core.Navigation, w.Ui), m_W(w) {}
+    void SetViewerCaption(const std::string& path) override { m_W.SetViewerCaption(path); }
+    void AddRecentFile(const std::string& path) override {
+        m_W.m_Reopen->AddFile(path);
+        m_W.m_Reopen->Save();
+    }
+    void ClearModel() override {
+        TViewerCave::ClearModel();
+        m_W.SyncBoundingBoxMark();
+    }
+    void ApplyMeshOptions(passage::TPassageOptions& options) override {
+        m_W.m_CaveMeshDlg->ApplyMeshOptions(options);
+    }
+    void RefreshHierarchy() override { m_W.RefreshHierarchy(); }
+    void RenderWithNotice() override { m_W.RenderWithNotice(); }
+    void BuildFinished(bool plotLoaded) override {
+        m_W.SetShotsChecked(false);
+        m_W.SetStationsChecked(false);
+        m_W.RoseAvailable = plotLoaded;
+    }
+
+private:
+    TForm1& m_W;
+};
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("Form1");
+    setWindowTitle("Lumora Viewer");
+    Ui.SetOwner(this);
+    Core.Scene.BackgroundColor = 0x404040;
+    BuildLayout();
+    QWidget splash(nullptr, Qt::SplashScreen);
+    auto* splashLayout = new QVBoxLayout(&splash);
+    splashLayout->addWidget(new QLabel("Lumora Viewer"));
+    splashLayout->addWidget(new QLabel("Initializing DirectX  Drivers"));
+    splash.show();
+    splash.repaint();
+    connect(&m_Idle, &QTimer::timeout, this, &TForm1::IdleStep);
+    m_Idle.start(0);
+    try {
+        D3DReady = InitScene();
+    } catch (const std::exception& e) {
+        D3DReady = false;
+        ShowError(e.what());
+    }
+    splash.close();
+    CreateDialogs();
+    ConnectCommands();
+    m_Reopen->Load();
+}
+
+TForm1::~TForm1() {
+    m_Idle.stop();
+    delete m_View; // the GL view releases its renderer while the scene still exists
+    m_View = nullptr;
+}
+
+void TForm1::BuildLayout() {
+    resize(599, 406);
+    QMenu* reopenMenu = nullptr;
+    m_Actions = BuildMenus(*menuBar(), reopenMenu);
+    m_Reopen = new ui::TReopenMenu(this);
+    m_Reopen->INIFile = "lumora.ini";
+    m_Reopen->INISection = "history";
+    m_Reopen->SetMenuItem(reopenMenu);
+    m_Toolbar = new TNavToolbar;
+    m_OutPanel = new TOutlinePanel(Core.Hierarchy);
+    m_OutPanel->setMinimumWidth(1);
+    m_View = new TViewPanel;
+    m_Splitter = new QSplitter(Qt::Horizontal);
+    m_Splitter->setObjectName("Splitter1");
+    m_Splitter->setHandleWidth(8);
+    m_Splitter->setChildrenCollapsible(false);
+    m_Splitter->addWidget(m_OutPanel);
+    m_Splitter->addWidget(m_View);
+    m_Splitter->setStretchFactor(1, 1);
+    m_Splitter->setSizes({kOutPanelWidth, 599 - kOutPanelWidth - 8});
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_Toolbar);
+    layout->addWidget(m_Splitter, 1);
+    setCentralWidget(central);
+    m_Status = new TViewerStatus;
+    setStatusBar(m_Status);
+}
+
+bool TForm1::InitScene() {
+    std::string reason;
+    const bool gl = OpenGlAvailable(reason);
+    const QSize size = m_View->size().expandedTo(QSize(64, 64));
+    if (!CheckResult(Ui, viewer::InitScene(Core.Scene, size.width(), size.height())))
+        return false;
+    SetUpDevice(Core.Scene);
+    if (gl) {
+        m_View->ShowGlView(Core.Scene);
+    } else {
+        m_View->ShowNotice(QString::fromStdString("No OpenGL view: " + reason +
+                                                  ".\nThe scene is kept and every command works; "
+                                                  "run on a display with OpenGL 3.3 to see it."));
+        if (reason.find("too old") != std::string::npos)
+            Ui.Warning(kVersionWarning);
+    }
+    Core.RenderFrame = [this] { return RenderFrame(); };
+    RefreshHierarchy();
+    return true;
+}
+
+void TForm1::CreateDialogs() {
+    m_TorusDlg = new TTorusDlg(Core, this);
+    m_TransDlg = new TTransDlg(Core.Scene, this);
+    m_EditFrameDlg = new TEditFrameDlg(Core, this);
+    m_CaveMeshDlg = new passage::TCaveMeshDlg(this);
+    m_ProgressDlg = new passage::TProgressDlg(survey::PlotData(), passage::PassageRunState(), this);
+    m_AboutDlg = new TAboutDlg(this);
+    m_Help = new THelpWindow(this);
+    auto help = [this](int topic) { m_Help->ShowTopic(topic); };
+    connect(m_TorusDlg, &TTorusDlg::HelpTopic, this, help);
+    connect(m_EditFrameDlg, &TEditFrameDlg::HelpTopic, this, help);
+    connect(m_CaveMeshDlg, &passage::TCaveMeshDlg::HelpTopic, this, help);
+    connect(m_TorusDlg, &TTorusDlg::ModelChanged, this, [this] {
+        RefreshHierarchy();
+        SyncBoundingBoxMark();
+    });
+}
+
+void TForm1::ConnectCommands() {
+    for (const auto& [name, action] : m_Actions)
+        if (name != "ReopenMnu")
+            connect(action, &QAction::triggered, this, [this, name = name] { RunCommand(name); });
+    connect(m_Toolbar, &TNavToolbar::Clicked, this, &TForm1::ToolbarClick);
+    connect(m_OutPanel, &TOutlinePanel::ButtonClicked, this, &TForm1::PageButton);
+    connect(m_Splitter, &QSplitter::splitterMoved, this, &TForm1::SplitterMoved);
+    m_Reopen->OnMenuClick = [this](const std::string& path) {
+        const QFileInfo file(QString::fromStdString(path));
+        QDir::setCurrent(file.absolutePath());
+        m_CaveMeshDlg->CurrentPlotFile = path;
+        ShowProcessDialog();
+    };
+    m_View->OnMouseButton = [this](int x, int y, const TMouseState& m) {
+        MouseButton(Core.Scene, Core.Navigation, x, y, m);
+    };
+    m_View->OnMouseMove = [this](int x, int y, const TMouseState& m) {
+        CheckResult(
+            Ui, MouseMove(Core.Scene, Core.Navigation, x, y, m, ScreenMetrics(), Core.RenderFrame));
+    };
+}
+
+QAction* TForm1::Action(const QString& name) const {
+    const auto it = m_Actions.find(name);
+    return it == m_Actions.end() ? nullptr : it->second;
+}
+
+TScreenMetrics TForm1::ScreenMetrics() const {
+    TScreenMetrics m;
+    if (const QScreen* screen = this->screen()) {
+        m.ClientWidth = screen->availableGeometry().width();
+        m.ClientHeight = screen->availableGeometry().height();
+    }
+    m.MenuHeight = menuBar()->sizeHint().height();
+    return m;
+}
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && FirstActivation) {
+        FirstActivation = false;
+        if (!D3DReady) {
+            Ui.Warning(kInitFailure);
+            close();
+        }
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::IdleStep() {
+    // Unthrottled while a model is shown; otherwise the loop only looks in now and then.
+    const int interval = Core.Scene.RenderEnabled ? 0 : 50;
+    if (m_Idle.interval() != interval)
+        m_Idle.setInterval(interval);
+    RenderFrame();
+}
+
+bool TForm1::RenderFrame() {
+    if (!Core.Scene.RenderEnabled)
+        return false;
+    const bool drawn = m_View->DrawWith([this] { return RenderStep(Core); });
+    if (drawn)
+        m_Status->UpdateStatus(Core.Scene, Core.Navigation);
+    return drawn;
+}
+
+void TForm1::RenderWithNotice() {
+    TRendProgDlg notice;
+    notice.adjustSize();
+    if (const QScreen* s = screen())
+        notice.move(s->geometry().center() - notice.rect().center());
+    notice.show();
+    notice.repaint();
+    WaitMilliseconds(100);
+    try {
+        RenderFrame();
+    } catch (...) {
+        notice.hide();
+        throw;
+    }
+}
+
+void TForm1::RefreshHierarchy() {
+    Core.RefreshHierarchy();
+    m_OutPanel->Rebuild();
+    m_Status->SetTriangles(Core.Hierarchy.TriangleTotal());
+}
+
+void TForm1::SetViewerCaption(const std::string& path) {
+    const QString caption = QString::fromStdString(ViewerCaption(path));
+    setWindowTitle(caption);
+    QApplication::setApplicationDisplayName(caption);
+}
+
+void TForm1::ShowError(const std::string& text) {
+    QMessageBox::critical(this, windowTitle(), BoxText(text));
+}
+
+void TForm1::ShowProcessDialog() {
+    if (m_CaveMeshDlg->Execute())
+        ProcessFile(m_CaveMeshDlg->CurrentPlotFile);
+}
+
+bool TForm1::ProcessFile(const std::string& path) {
+    if (m_Building)
+        return false;
+    m_Building = true;
+    // The reader lets events run: no second command may start while this build runs.
+    menuBar()->setEnabled(false);
+    m_Toolbar->setEnabled(false);
+    m_OutPanel->setEnabled(false);
+    bool drawn = false;
+    TWindowCave cave(*this);
+    passage::TCaveBuild build{cave,
+                              *m_ProgressDlg,
+                              Ui,
+                              survey::PlotData(),
+                              passage::PassageOptions(),
+                              passage::PassageRunState()};
+    try {
+        drawn = passage::ProcessCaveFile(build, path);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+    menuBar()->setEnabled(true);
+    m_Toolbar->setEnabled(true);
+    m_OutPanel->setEnabled(true);
+    m_Building = false;
+    return drawn;
+}
+
+void TForm1::SetShotsChecked(bool on) {
+    m_ShotsChecked = on;
+    Action("ShowShotsMnu")->setChecked(on);
+}
+
+void TForm1::SetStationsChecked(bool on) {
+    m_StationsChecked = on;
+    Action("ShowStationsMnu")->setChecked(on);
+}
+
+void TForm1::SyncBoundingBoxMark() {
+    Action("BoundingBoxMnu")->setChecked(Core.Scene.BoundingBoxChecked);
+}
+
+void TForm1::ToggleBuilt(const char* actionName, std::uint32_t kind, bool& checked, bool shots) {
+    if (checked) {
+        passage::RemoveVisualByKind(*Core.Scene.CenterFrame, kind);
+        checked = false;
+    } else if (survey::PlotData().Loaded) {
+        TWindowCave cave(*this);
+        passage::TCaveBuild build{cave,
+                                  *m_ProgressDlg,
+                                  Ui,
+                                  survey::PlotData(),
+                                  passage::PassageOptions(),
+                                  passage::PassageRunState()};
+        shots ? passage::BuildShotLines(build) : passage::BuildStationMarkers(build);
+        checked = true;
+    } else {
+        Action(actionName)->setChecked(false);
+        return; // nothing happened
+    }
+    Action(actionName)->setChecked(checked);
+    RefreshHierarchy();
+}
+
+void TForm1::RunCommand(const QString& name) {
+    try {
+        if (name == "ProcessMnu")
+            ShowProcessDialog();
+        else if (name == "SaveBitmapMnu")
+            SaveScreenAsBitmap();
+        else if (name == "TestObjectsMnu")
+            m_TorusDlg->exec();
+        else if (name == "ExitMnu")
+            close();
+        else if (name == "ShowShotsMnu")
+            ToggleBuilt("ShowShotsMnu", passage::kKindShots, m_ShotsChecked, true);
+        else if (name == "ShowStationsMnu")
+            ToggleBuilt("ShowStationsMnu", passage::kKindStations, m_StationsChecked, false);
+        else if (name == "BoundingBoxMnu") {
+            CheckResult(Ui, ToggleBoundingBox(Core.Scene));
+            SyncBoundingBoxMark();
+            RefreshHierarchy();
+        } else if (name == "CopyMnu")
+            CopyToClipboard();
+        else if (name == "HierarchyMnu")
+            ToggleHierarchy();
+        else if (name == "TransformsMnu")
+            m_TransDlg->exec();
+        else if (name == "IndexMnu")
+            m_Help->ShowContents();
+        else if (name == "KeywordMnu")
+            m_Help->KeywordSearch();
+        else if (name == "AboutMnu")
+            m_AboutDlg->exec();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TForm1::ToolbarClick(const QString& name) {
+    TViewerScene& s = Core.Scene;
+    TNavigation& nav = Core.Navigation;
+    nav.IncSpin = m_Toolbar->IncSpin()->value();
+    const FrameRenderer render = Core.RenderFrame;
+    if (name == "HierBtn")
+        ToggleHierarchy();
+    else if (name == "ZoomInBtn")
+        ZoomIn(s, nav);
+    else if (name == "ZoomOutBtn")
+        ZoomOut(s, nav);
+    else if (name == "PanLeftBtn")
+        PanLeft(s, nav);
+    else if (name == "PanRightBtn")
+        PanRight(s, nav);
+    else if (name == "PanUpBtn")
+        PanUp(s, nav);
+    else if (name == "PanDownBtn")
+        PanDown(s, nav);
+    else if (name == "YawRightBtn")
+        YawRight(s, nav);
+    else if (name == "YawLeftBtn")
+        YawLeft(s, nav);
+    else if (name == "PitchUpBtn")
+        PitchUp(s, nav, render);
+    else if (name == "PitchDownBtn")
+        PitchDown(s, nav, render);
+    else if (name == "AnimateBtn")
+        AnimateClick(s, nav, m_Toolbar->AnimateBtn()->isChecked());
+    else if (name == "StopBtn")
+        StopRotations(s);
+    else if (name == "ResetScaleBtn")
+        ResetScale(s, nav, *s.CenterFrame, Ui);
+    else if (name == "ResetSceneBtn")
+        CheckResult(Ui, ResetPositions(s));
+    else if (name == "LookAtBtn")
+        LookAt(Core.Look, Core.Joystick, s.CameraFrame, s.CenterFrame, s.SceneFrame);
+}
+
+void TForm1::PageButton(const QString& name) {
+    try {
+        if (name == "XBtn")
+            m_Splitter->setSizes({1, m_Splitter->width()});
+        else if (name == "OutHelpBtn")
+            m_Help->ShowTopic(2);
+        else if (name == "EditFrameBtn") {
+            if (auto frame = Core.Hierarchy.QuerySelected<scene::Frame>()) {
+                m_EditFrameDlg->SetFrame(frame);
+                m_EditFrameDlg->exec();
+            }
+        } else if (name == "SetColorBtn") {
+            auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
+            Core.Textures.SelectedBuilder = builder;
+            const QColor c = builder ? QColorDialog::getColor(Qt::white, this) : QColor();
+            if (builder && c.isValid())
+                builder->SetColor(
+                    passage::PackedColor(std::uint32_t(c.red()) | c.green() << 8 | c.blue() << 16));
+            activateWindow();
+        } else if (name == "DeleteMeshBtn") {
+            auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
+            Core.Textures.SelectedBuilder = builder;
+            if (builder)
+                Core.Scene.CenterFrame->DeleteVisual(builder);
+            RefreshHierarchy();
+        }
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+int TForm1::OutPanelWidth() const {
+    return m_Splitter->sizes().value(0);
+}
+
+void TForm1::ToggleHierarchy() {
+    const int total = m_Splitter->width();
+    const int width = OutPanelWidth() >= 100 ? 1 : kOutPanelWidth;
+    m_Splitter->setSizes({width, std::max(1, total - width)});
+}
+
+void TForm1::SplitterMoved() {
+    if (OutPanelWidth() > kOutPanelWidth)
+        m_Splitter->setSizes({kOutPanelWidth, std::max(1, m_Splitter->width() - kOutPanelWidth)});
+}
+
+QImage TForm1::Snapshot() {
+    return m_View->Grab([this] { return RenderStep(Core); });
+}
+
+void TForm1::CopyToClipboard() {
+    QApplication::processEvents();
+    QApplication::clipboard()->setImage(Snapshot());
+}
+
+void TForm1::SaveScreenAsBitmap() {
+    const QString path = QFileDialog::getSaveFileName(this, "Save Bitmap File", "*.bmp",
+                                                      "Bitmap Files (*.bmp);;All Files (*)");
+    if (path.isEmpty())
+        return;
+    const QString file = QFileInfo(path).suffix().isEmpty() ? path + ".bmp" : path;
+    if (!Snapshot().save(file, "BMP"))
+        Ui.Warning(file.toStdString() + ": the picture could not be written");
+}
+
+} // namespace lumora::viewer

@@ -1,0 +1,138 @@
+// lvmain — the main window `TForm1` ("Lumora Viewer"): it wires the scene core, the toolbar,
+// the hierarchy panel, the view, the status bar, the menus and the dialogs together, and keeps
+// drawing frames whenever no input is pending.
+#pragma once
+
+#include "viewer/ViewerCore.h"
+#include "viewer/gui/QtUi.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <map>
+#include <string>
+
+class QImage;
+class QSplitter;
+
+namespace lumora::passage {
+class TCaveMeshDlg;
+class TProgressDlg;
+} // namespace lumora::passage
+
+namespace lumora::ui {
+class TReopenMenu;
+} // namespace lumora::ui
+
+namespace lumora::viewer {
+
+class TAboutDlg;
+class TEditFrameDlg;
+class THelpWindow;
+class TNavToolbar;
+class TOutlinePanel;
+class TTorusDlg;
+class TTransDlg;
+class TViewPanel;
+class TViewerStatus;
+
+// The warnings and errors of start-up, as the program shows them.
+inline const char* const kVersionWarning =
+    "PROGRAM REQUIRES DIRECTX VERSION 6 OR BETTER.\n\rProgram May Still Work, But Version 6 is "
+    "Perferred\n\r\n\rPlease Download Latest Version at:\n\rhttps://docs.mesa3d.org/download.html";
+inline const char* const kInitFailure =
+    "Could Not Initialize DirectX\r\nBesure That DirectX is Installed";
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates the scene, the OpenGL view (or the notice where there is no OpenGL), the dialogs
+    // and loads the recent files.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TQtUi Ui;
+    TViewerCore Core{Ui};
+    bool D3DReady = false;
+    bool FirstActivation = true;
+    // "3D Rose Diagram" may be offered: a plot file is loaded (its dialog comes later).
+    bool RoseAvailable = false;
+
+    // One frame now (the render step and the status bar); true when drawn.
+    bool RenderFrame();
+    // The "Reconstructing Image" notice around one frame.
+    void RenderWithNotice();
+    void RefreshHierarchy();
+    void SetViewerCaption(const std::string& path);
+    // "&Process Cave File...": the settings dialog, then the build of the chosen file.
+    void ShowProcessDialog();
+    // Builds path as "Process File" does with the dialog's options; an error is shown in a box.
+    // True when the first picture was drawn.
+    bool ProcessFile(const std::string& path);
+    // One frame drawn now and its picture (empty while the view cannot draw).
+    QImage Snapshot();
+    // The menu command of that object name ("ShowShotsMnu", ...), as a click would run it.
+    void RunCommand(const QString& name);
+    void ToolbarClick(const QString& name);
+    // The hierarchy panel's width rules: toggle (1 or 185), and the cut back after a splitter move.
+    void ToggleHierarchy();
+    void SplitterMoved();
+    int OutPanelWidth() const;
+
+    QAction* Action(const QString& name) const;
+    TViewPanel* View() const { return m_View; }
+    TOutlinePanel* OutPanel() const { return m_OutPanel; }
+    TViewerStatus* Status() const { return m_Status; }
+    TNavToolbar* Toolbar() const { return m_Toolbar; }
+    QSplitter* Splitter() const { return m_Splitter; }
+    passage::TCaveMeshDlg* CaveMeshDlg() const { return m_CaveMeshDlg; }
+    passage::TProgressDlg* ProgressDlg() const { return m_ProgressDlg; }
+    ui::TReopenMenu* Reopen() const { return m_Reopen; }
+    TTorusDlg* TorusDlg() const { return m_TorusDlg; }
+    TTransDlg* TransDlg() const { return m_TransDlg; }
+    TEditFrameDlg* EditFrameDlg() const { return m_EditFrameDlg; }
+    THelpWindow* Help() const { return m_Help; }
+    // Shots or stations built and shown ("S&how Shots", "Show S&tations").
+    void SetShotsChecked(bool on);
+    void SetStationsChecked(bool on);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    class TWindowCave;
+    friend class TWindowCave;
+
+    void BuildLayout();
+    void CreateDialogs();
+    bool InitScene();
+    void ConnectCommands();
+    void ToggleBuilt(const char* actionName, std::uint32_t kind, bool& checked, bool shots);
+    void PageButton(const QString& name);
+    void CopyToClipboard();
+    void SaveScreenAsBitmap();
+    void IdleStep();
+    void ShowError(const std::string& text);
+    void SyncBoundingBoxMark();
+    TScreenMetrics ScreenMetrics() const;
+
+    std::map<QString, QAction*> m_Actions;
+    TNavToolbar* m_Toolbar = nullptr;
+    TOutlinePanel* m_OutPanel = nullptr;
+    TViewPanel* m_View = nullptr;
+    TViewerStatus* m_Status = nullptr;
+    QSplitter* m_Splitter = nullptr;
+    passage::TCaveMeshDlg* m_CaveMeshDlg = nullptr;
+    passage::TProgressDlg* m_ProgressDlg = nullptr;
+    ui::TReopenMenu* m_Reopen = nullptr;
+    TTorusDlg* m_TorusDlg = nullptr;
+    TTransDlg* m_TransDlg = nullptr;
+    TEditFrameDlg* m_EditFrameDlg = nullptr;
+    TAboutDlg* m_AboutDlg = nullptr;
+    THelpWindow* m_Help = nullptr;
+    QTimer m_Idle;
+    bool m_ShotsChecked = false, m_StationsChecked = false;
+    bool m_Building = false;
+};
+
+} // namespace lumora::viewer

@@ -1,0 +1,252 @@
+#include "viewer/gui/lvview.h"
+
+#include "platform/render/GlRenderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace lumora::viewer {
+
+bool OpenGlAvailable(std::string& reason) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal") {
+        reason = "the \"" + platform.toStdString() + "\" display has no OpenGL";
+        return false;
+    }
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        reason = "no OpenGL context could be made";
+        return false;
+    }
+    const auto version = context.format().version();
+    context.doneCurrent();
+    if (version < qMakePair(3, 3)) {
+        reason = "OpenGL " + std::to_string(version.first) + "." + std::to_string(version.second) +
+                 " is too old (3.3 core is needed)";
+        return false;
+    }
+    return true;
+}
+
+// The scene drawn by the renderer into a window of its own (embedded in the panel), with a
+// context of its own: the render step draws between MakeCurrent and Present.
+class TGlView : public QWindow {
+public:
+    explicit TGlView(TViewerScene& scene) : m_Scene(scene) {
+        setSurfaceType(QWindow::OpenGLSurface);
+        setFormat(QSurfaceFormat::defaultFormat());
+        m_Context.setFormat(QSurfaceFormat::defaultFormat());
+        m_Context.create();
+    }
+    ~TGlView() override {
+        if (m_Scene.Device)
+            m_Scene.Device->SetRenderHook({});
+        if (!m_Renderer)
+            return;
+        // The renderer frees its GL objects with its context current, on the window if it is
+        // still there, else on an offscreen surface.
+        QOffscreenSurface surface;
+        surface.setFormat(m_Context.format());
+        surface.create();
+        if (m_Context.makeCurrent(this) || m_Context.makeCurrent(&surface)) {
+            m_Renderer.reset();
+            m_Context.doneCurrent();
+        } else {
+            m_Renderer.release(); // no context left to free its objects with
+        }
+    }
+    // Makes the context current on the window (the renderer is built the first time); false
+    // while the window is not on the screen.
+    bool MakeCurrent() {
+        if (!isExposed() || !m_Context.makeCurrent(this))
+            return false;
+        const QSize size = this->size() * devicePixelRatio();
+        if (!m_Renderer) {
+            m_Renderer = std::make_unique<render::GlRenderer>();
+            m_Size = QSize();
+        }
+        if (size != m_Size && size.width() > 0 && size.height() > 0)
+            Resize(size.width(), size.height());
+        return true;
+    }
+    void Present() { m_Context.swapBuffers(this); }
+    // The back buffer as a picture (read before Present).
+    QImage ReadBack() {
+        const QSize size = m_Size;
+        QImage image(size, QImage::Format_RGBA8888);
+        m_Context.functions()->glReadPixels(0, 0, size.width(), size.height(), GL_RGBA,
+                                            GL_UNSIGNED_BYTE, image.bits());
+        return image.mirrored().convertToFormat(QImage::Format_RGB32);
+    }
+
+protected:
+    void exposeEvent(QExposeEvent*) override {
+        if (isExposed() && m_Scene.RenderEnabled == false && MakeCurrent()) {
+            // Before the first model the view shows the background.
+            m_Context.functions()->glClearColor(0.25f, 0.25f, 0.25f, 1.0f);
+            m_Context.functions()->glClear(GL_COLOR_BUFFER_BIT);
+            Present();
+        }
+    }
+
+private:
+    // A device and viewport of the window's size with the old device's settings.
+    void Resize(int width, int height) {
+        const scene::DevicePtr old = m_Scene.Device;
+        const scene::ViewportPtr oldView = m_Scene.Viewport;
+        scene::DevicePtr device;
+        scene::ViewportPtr viewport;
+        if (!old || !oldView ||
+            !scene::Succeeded(m_Scene.RMRoot.CreateDevice(width, height, device)) ||
+            !scene::Succeeded(m_Scene.RMRoot.CreateViewport(device, m_Scene.CameraFrame, 0, 0,
+                                                            width, height, viewport)))
+            return;
+        device->SetQuality(old->GetQuality());
+        device->SetDither(old->GetDither());
+        device->SetShades(old->GetShades());
+        device->SetTextureQuality(old->GetTextureQuality());
+        device->SetRenderMode(old->GetRenderMode());
+        device->SetCullState(old->GetCullState());
+        device->AddTrianglesDrawn(old->GetTrianglesDrawn());
+        viewport->SetBack(oldView->GetBack());
+        viewport->SetFront(oldView->GetFront());
+        viewport->SetField(oldView->GetField());
+        old->SetRenderHook({});
+        m_Scene.Device = device;
+        m_Scene.Viewport = viewport;
+        m_Renderer->Install(*device);
+        m_Size = QSize(width, height);
+    }
+
+    TViewerScene& m_Scene;
+    QOpenGLContext m_Context;
+    std::unique_ptr<render::GlRenderer> m_Renderer;
+    QSize m_Size;
+};
+
+TViewPanel::TViewPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName("XScreen");
+    setMouseTracking(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(64, 64, 64));
+    setPalette(p);
+}
+
+TViewPanel::~TViewPanel() = default;
+
+void TViewPanel::ShowGlView(TViewerScene& scene) {
+    m_GlView = new TGlView(scene);
+    QWidget* container = QWidget::createWindowContainer(m_GlView, this);
+    container->setObjectName("GlView");
+    m_GlView->installEventFilter(this); // its mouse events go to the navigation as the panel's
+    layout()->addWidget(container);
+}
+
+void TViewPanel::ShowNotice(const QString& text) {
+    m_Notice = new QLabel(text, this);
+    m_Notice->setObjectName("NoticeDis");
+    m_Notice->setAlignment(Qt::AlignCenter);
+    m_Notice->setWordWrap(true);
+    m_Notice->setStyleSheet("color: white");
+    m_Notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    layout()->addWidget(m_Notice);
+}
+
+QString TViewPanel::NoticeText() const {
+    return m_Notice ? m_Notice->text() : QString();
+}
+
+bool TViewPanel::DrawWith(const std::function<bool()>& draw) {
+    if (!m_GlView)
+        return draw();
+    if (!m_GlView->MakeCurrent())
+        return false;
+    const bool drawn = draw();
+    m_GlView->Present();
+    return drawn;
+}
+
+QImage TViewPanel::Grab(const std::function<bool()>& draw) {
+    if (!m_GlView) {
+        draw();
+        return grab().toImage();
+    }
+    if (!m_GlView->MakeCurrent())
+        return {};
+    draw();
+    QImage image = m_GlView->ReadBack();
+    m_GlView->Present();
+    return image;
+}
+
+TMouseState MouseStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys, bool dbl) {
+    TMouseState m;
+    m.Left = buttons & Qt::LeftButton;
+    m.Right = buttons & Qt::RightButton;
+    m.Middle = buttons & Qt::MiddleButton;
+    m.Shift = keys & Qt::ShiftModifier;
+    m.Ctrl = keys & Qt::ControlModifier;
+    m.Alt = keys & Qt::AltModifier;
+    m.Double = dbl;
+    return m;
+}
+
+bool TViewPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_GlView) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            mousePressEvent(static_cast<QMouseEvent*>(event));
+            return true;
+        case QEvent::MouseButtonRelease:
+            mouseReleaseEvent(static_cast<QMouseEvent*>(event));
+            return true;
+        case QEvent::MouseButtonDblClick:
+            mouseDoubleClickEvent(static_cast<QMouseEvent*>(event));
+            return true;
+        case QEvent::MouseMove:
+            mouseMoveEvent(static_cast<QMouseEvent*>(event));
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TViewPanel::mousePressEvent(QMouseEvent* e) {
+    if (OnMouseButton)
+        OnMouseButton(e->position().toPoint().x(), e->position().toPoint().y(),
+                      MouseStateOf(e->buttons(), e->modifiers(), false));
+}
+
+void TViewPanel::mouseReleaseEvent(QMouseEvent* e) {
+    if (OnMouseButton)
+        OnMouseButton(e->position().toPoint().x(), e->position().toPoint().y(),
+                      MouseStateOf(e->buttons(), e->modifiers(), false));
+}
+
+void TViewPanel::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (OnMouseButton)
+        OnMouseButton(e->position().toPoint().x(), e->position().toPoint().y(),
+                      MouseStateOf(e->buttons(), e->modifiers(), true));
+}
+
+void TViewPanel::mouseMoveEvent(QMouseEvent* e) {
+    if (OnMouseMove)
+        OnMouseMove(e->position().toPoint().x(), e->position().toPoint().y(),
+                    MouseStateOf(e->buttons(), e->modifiers(), false));
+}
+
+} // namespace lumora::viewer

@@ -1,0 +1,346 @@
+// The main window on a display without OpenGL: the command table, start-up state, the cave
+// build with its abort, shots, the hierarchy panel's width rules, the mouse rules, test objects
+// and the small dialogs.
+#include "passage/gui/lvprogrs.h"
+#include "support/TestSupport.h"
+#include "survey/PlotArray.h"
+#include "ui/gui/Reopen.h"
+#include "viewer/gui/lvedfram.h"
+#include "viewer/gui/lvhelp.h"
+#include "viewer/gui/lvmain.h"
+#include "viewer/gui/lvoutpnl.h"
+#include "viewer/gui/lvtordlg.h"
+#include "viewer/gui/lvtrans.h"
+#include "viewer/gui/lvview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace lumora::test {
+namespace {
+
+using viewer::TForm1;
+
+// surveys surveys of shots 10-foot shots each with passage dimensions of 2 feet.
+std::string Cave(const TempDir& dir, const char* name, int surveys, int shots) {
+    std::string text = "Z 0 " + std::to_string(surveys * 50) + " 0 " + std::to_string(shots * 10) +
+                       " 0 0\r\nSMain\r\n";
+    for (int n = 0; n < surveys; ++n) {
+        text += "NS" + std::to_string(n) + " D 1 1 2000 C\r\n";
+        for (int i = 0; i <= shots; ++i)
+            text += std::string(i == 0 ? "M " : "D ") + std::to_string(n * 50) + " " +
+                    std::to_string(i * 10) + " 0 S" + std::to_string(n) + "." + std::to_string(i) +
+                    " P 2 2 2 2 I 1.00\r\n";
+        text += "X 0 0 0 0 0 0\r\n";
+    }
+    const std::string file = dir.File(name);
+    WriteFile(file, text);
+    return file;
+}
+
+QString StatusField(const TForm1& w, const char* name) {
+    const auto* label = w.findChild<QLabel*>(name);
+    return label ? label->text() : QString("<no %1>").arg(name);
+}
+
+std::vector<std::string> TreeTexts(const TForm1& w) {
+    std::vector<std::string> out;
+    for (QTreeWidgetItemIterator it(w.OutPanel()->Outline()); *it; ++it)
+        out.push_back((*it)->text(0).toStdString());
+    return out;
+}
+
+// A mouse move over the view with these buttons and keys held (QTest's moves carry no keys).
+void MoveMouse(QWidget* view, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     buttons, keys);
+    QApplication::sendEvent(view, &move);
+}
+
+float SpinAngle(const TForm1& w) {
+    scene::Vector axis;
+    float angle = 0;
+    w.Core.Scene.CenterFrame->GetRotation(axis, angle);
+    return angle;
+}
+
+TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
+    TForm1 w;
+    struct Item {
+        const char* Menu;
+        const char* Caption;
+        bool Enabled;
+    };
+    const std::vector<Item> expected = {
+        {"&File", "&Process Cave File...", true},
+        {"&File", "Reopen", true},
+        {"&File", "&Open Mesh...", false},
+        {"&File", "O&pen Progressive Mesh...", false},
+        {"&File", "&Save As X File...", false},
+        {"&File", "Save Screen As &Bitmap...", true},
+        {"&File", "&Export 3D File Formats...", false},
+        {"&File", "&Test Objects..", true},
+        {"&File", "Exit", true},
+        {"&Cave", "&Special Effects...", false},
+        {"&Cave", "S&how Shots", true},
+        {"&Cave", "Show S&tations", true},
+        {"&Cave", "&Bounding Box", true},
+        {"&Cave", "3D Rose Diagram", false},
+        {"&Edit", "&Copy", true},
+        {"&Edit", "&Arm AVI Capture..", false},
+        {"&View", "&Hierarchy ", true},
+        {"&View", "&Transforms...", true},
+        {"&Settings", "&Scene Settings...", false},
+        {"&Settings", "S&hadow", false},
+        {"&Settings", "Enable &Joystick", false},
+        {"&Settings", "&Display Modes..", false},
+        {"&Settings", "De&vices...", false},
+        {"&Settings", "&Capture Options...", false},
+        {"&Help", "&Index", true},
+        {"&Help", "Key Word Search", true},
+        {"&Help", "&About...", true},
+    };
+    std::size_t n = 0;
+    for (QAction* menuAction : w.menuBar()->actions()) {
+        for (QAction* item : menuAction->menu()->actions()) {
+            ASSERT_LT(n, expected.size()) << item->text().toStdString();
+            EXPECT_EQ(menuAction->text().toStdString(), expected[n].Menu);
+            EXPECT_EQ(item->text().toStdString(), expected[n].Caption);
+            EXPECT_EQ(item->isEnabled(), expected[n].Enabled) << expected[n].Caption;
+            ++n;
+        }
+    }
+    EXPECT_EQ(n, expected.size());
+    EXPECT_TRUE(w.Action("ShowShotsMnu")->isCheckable());
+    EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
+}
+
+TEST(Form1, OpensWithoutOpenGlShowingANoticeAndTheStartUpScene) {
+    TForm1 w;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "Lumora Viewer");
+    EXPECT_TRUE(w.D3DReady);
+    EXPECT_FALSE(w.View()->HasGlView());
+    EXPECT_TRUE(w.View()->NoticeText().contains("OpenGL"));
+    EXPECT_EQ(TreeTexts(w),
+              (std::vector<std::string>{"Frame - Scene Frame", "Light - Ambient Light",
+                                        "Frame - Light Frame", "Light - Direct Light",
+                                        "Frame - Center Frame", "Frame - Camera Frame"}));
+    EXPECT_EQ(w.OutPanel()->PageName(), "FramePage");
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0");
+    EXPECT_EQ(StatusField(w, "FpsDis"), "0");
+    EXPECT_FALSE(w.RenderFrame()); // nothing is drawn before a model exists
+    EXPECT_EQ(w.OutPanelWidth(), viewer::kOutPanelWidth);
+}
+
+TEST(Form1, ProcessFileBuildsTheCaveCaptionRecentFileAndTriangleTotal) {
+    TempDir dir;
+    TForm1 w;
+    const std::string file = Cave(dir, "walls.plt", 3, 5);
+    ASSERT_TRUE(w.ProcessFile(file));
+    EXPECT_EQ(w.windowTitle(), "walls.plt - Lumora Viewer");
+    ASSERT_GE(w.Reopen()->Count(), 1);
+    EXPECT_EQ(w.Reopen()->Path(0), file);
+    std::size_t faces = 0;
+    for (const auto& visual : w.Core.Scene.CenterFrame->GetVisuals())
+        if (auto mesh = std::dynamic_pointer_cast<scene::MeshBuilder>(visual))
+            faces += mesh->GetFaceCount();
+    EXPECT_GT(faces, 0u);
+    EXPECT_EQ(StatusField(w, "TrisDis"), QString::number(qulonglong(faces)));
+    EXPECT_TRUE(w.Core.Scene.RenderEnabled);
+    EXPECT_TRUE(w.RoseAvailable);
+    EXPECT_TRUE(w.RenderFrame());
+    EXPECT_FALSE(StatusField(w, "YawDis").isEmpty());
+    const auto texts = TreeTexts(w);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Builder - MeshName1"), texts.end())
+        << texts.size();
+    // The bounding box adds its six faces to the total.
+    w.RunCommand("BoundingBoxMnu");
+    EXPECT_TRUE(w.Action("BoundingBoxMnu")->isChecked());
+    EXPECT_EQ(StatusField(w, "TrisDis"), QString::number(qulonglong(faces + 6)));
+}
+
+TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
+    TempDir dir;
+    TForm1 w;
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "first.plt", 2, 3)));
+    w.RunCommand("ShowShotsMnu");
+    ASSERT_TRUE(w.Action("ShowShotsMnu")->isChecked());
+    w.RoseAvailable = false;
+    const std::string big = Cave(dir, "big.plt", 60, 10);
+    QTimer::singleShot(0, &w, [&w] {
+        QTest::mouseClick(w.ProgressDlg()->findChild<QPushButton*>("AbortBtn"), Qt::LeftButton);
+    });
+    EXPECT_FALSE(w.ProcessFile(big));
+    EXPECT_TRUE(w.Core.Scene.CenterFrame->GetVisuals().empty());
+    EXPECT_TRUE(w.Action("ShowShotsMnu")->isChecked());
+    EXPECT_FALSE(w.RoseAvailable);
+    EXPECT_EQ(w.windowTitle(), "big.plt - Lumora Viewer");
+    EXPECT_FALSE(w.ProgressDlg()->isVisible());
+    EXPECT_TRUE(w.menuBar()->isEnabled());
+}
+
+TEST(Form1, ShowShotsBuildsAndRemovesTheLinesButNeedsAPlotFile) {
+    TempDir dir;
+    TForm1 w;
+    survey::PlotData().ClearPlotData();
+    survey::PlotData().Loaded = false;
+    w.RunCommand("ShowShotsMnu");
+    EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "shots.plt", 1, 4)));
+    const std::size_t before = w.Core.Scene.CenterFrame->GetVisuals().size();
+    w.RunCommand("ShowShotsMnu");
+    EXPECT_TRUE(w.Action("ShowShotsMnu")->isChecked());
+    EXPECT_EQ(w.Core.Scene.CenterFrame->GetVisuals().size(), before + 1);
+    w.RunCommand("ShowStationsMnu");
+    EXPECT_TRUE(w.Action("ShowStationsMnu")->isChecked());
+    w.RunCommand("ShowShotsMnu");
+    EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
+    EXPECT_EQ(w.Core.Scene.CenterFrame->GetVisuals().size(), before + 1); // stations stay
+    // A new build unchecks both.
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "shots.plt", 1, 4)));
+    EXPECT_FALSE(w.Action("ShowStationsMnu")->isChecked());
+}
+
+TEST(Form1, HierarchyTogglesBetweenOneAnd185AndTheSplitterSnapsBack) {
+    TForm1 w;
+    w.resize(800, 500);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.ToggleHierarchy();
+    EXPECT_EQ(w.OutPanelWidth(), 1);
+    w.RunCommand("HierarchyMnu");
+    EXPECT_EQ(w.OutPanelWidth(), viewer::kOutPanelWidth);
+    // Drag the splitter handle 120 pixels to the right.
+    QWidget* handle = w.Splitter()->handle(1);
+    const QPoint start(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, start);
+    QTest::mouseMove(handle, start + QPoint(120, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, start + QPoint(120, 0));
+    EXPECT_EQ(w.OutPanelWidth(), viewer::kOutPanelWidth);
+    // A drag to the left is kept.
+    QTest::mousePress(handle, Qt::LeftButton, {}, start);
+    QTest::mouseMove(handle, start - QPoint(60, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, start - QPoint(60, 0));
+    EXPECT_LT(w.OutPanelWidth(), viewer::kOutPanelWidth);
+    QTest::mouseClick(w.OutPanel()->findChild<QPushButton*>("XBtn"), Qt::LeftButton);
+    EXPECT_EQ(w.OutPanelWidth(), 1);
+}
+
+TEST(Form1, CtrlLeftPressKeepsTheSpinAPlainLeftPressStopsIt) {
+    TForm1 w;
+    w.show();
+    ASSERT_NE(SpinAngle(w), 0.0f); // the initial slow spin
+    QTest::mousePress(w.View(), Qt::LeftButton, Qt::ControlModifier, QPoint(50, 50));
+    QTest::mouseRelease(w.View(), Qt::LeftButton, Qt::ControlModifier, QPoint(50, 50));
+    EXPECT_NE(SpinAngle(w), 0.0f);
+    QTest::mousePress(w.View(), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_EQ(SpinAngle(w), 0.0f);
+    EXPECT_EQ(w.Core.Navigation.LastMouseX, 60);
+}
+
+TEST(Form1, RightDragWithShiftDoesNothingAPlainRightDragPans) {
+    TempDir dir;
+    TForm1 w;
+    w.show();
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "pan.plt", 1, 4)));
+    auto position = [&w] {
+        scene::Vector p;
+        w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), p);
+        return p;
+    };
+    const scene::Vector before = position();
+    QTest::mousePress(w.View(), Qt::RightButton, Qt::ShiftModifier, QPoint(50, 50));
+    MoveMouse(w.View(), QPoint(90, 70), Qt::RightButton, Qt::ShiftModifier);
+    EXPECT_EQ(position().X, before.X);
+    EXPECT_EQ(position().Y, before.Y);
+    EXPECT_EQ(w.Core.Navigation.LastMouseX, 50); // not stored either
+    QTest::mouseRelease(w.View(), Qt::RightButton, Qt::ShiftModifier, QPoint(90, 70));
+    QTest::mousePress(w.View(), Qt::RightButton, {}, QPoint(50, 50));
+    MoveMouse(w.View(), QPoint(90, 70), Qt::RightButton, {});
+    EXPECT_EQ(w.Core.Navigation.LastMouseX, 90);
+    QTest::mouseRelease(w.View(), Qt::RightButton, {}, QPoint(90, 70));
+    EXPECT_NE(position().X, before.X);
+}
+
+TEST(Form1, DefaultTorusShows144TrianglesAndTheCubeIsScaledTo1000) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeTorusBtn")->click();
+    EXPECT_EQ(StatusField(w, "TrisDis"), "144");
+    EXPECT_EQ(w.TorusDlg()->findChild<QLabel*>("ProgressDis")->text(), "11");
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    EXPECT_EQ(StatusField(w, "TrisDis"), "6");
+    EXPECT_NEAR(viewer::ModelExtent(*w.Core.Scene.CenterFrame) *
+                    w.Core.Scene.CenterFrame->GetTransform().M[0][0],
+                1000, 0.01);
+    const auto texts = TreeTexts(w);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Builder - Cube Builder"), texts.end());
+}
+
+TEST(Form1, DeleteMeshRemovesTheSelectedBuilder) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeTetraBtn")->click();
+    int index = 0;
+    scene::MeshBuilderPtr builder;
+    ASSERT_TRUE(w.Core.Hierarchy.FindFirstObject(1, index, builder));
+    w.OutPanel()->SelectItem(index);
+    EXPECT_EQ(w.OutPanel()->PageName(), "BuilderPage");
+    w.OutPanel()->findChild<QPushButton*>("DeleteMeshBtn")->click();
+    EXPECT_TRUE(w.Core.Scene.CenterFrame->GetVisuals().empty());
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0");
+}
+
+TEST(Form1, TransformsShowTheModelMatrixByColumnsAndKeepTheLastValues) {
+    TForm1 w;
+    viewer::TTransDlg& dlg = *w.TransDlg();
+    EXPECT_EQ(dlg.Cell(3, 0), "");
+    dlg.CenterTransBtnClick();
+    EXPECT_EQ(dlg.Cell(3, 0), "-2.0"); // translation row in the fourth column
+    EXPECT_EQ(dlg.Cell(3, 1), "2.0");
+    EXPECT_EQ(dlg.Cell(3, 2), "10.0");
+    EXPECT_EQ(dlg.Cell(3, 3), "1.0");
+    dlg.SceneTransBtnClick();
+    EXPECT_EQ(dlg.Cell(3, 0), "0.0");
+}
+
+TEST(Form1, EditingTheSceneFrameUsesTheCameraAsReference) {
+    TForm1 w;
+    w.EditFrameDlg()->SetFrame(w.Core.Scene.SceneFrame);
+    EXPECT_EQ(w.Core.Navigation.EditRef, w.Core.Scene.CameraFrame);
+    w.EditFrameDlg()->SetFrame(w.Core.Scene.CenterFrame);
+    EXPECT_EQ(w.Core.Navigation.EditRef, w.Core.Scene.SceneFrame);
+    scene::Vector before, after;
+    w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), before);
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    w.EditFrameDlg()->SetFrame(w.Core.Scene.CenterFrame);
+    w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), before);
+    w.EditFrameDlg()->ButtonClick("PanRightBtn");
+    w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), after);
+    EXPECT_GT(after.X, before.X);
+}
+
+TEST(Form1, HelpOpensNumberedTopicsAndFindsKeyWords) {
+    TForm1 w;
+    w.Help()->ShowTopic(1);
+    EXPECT_EQ(w.Help()->Browser()->source().fragment(), "topic-1");
+    EXPECT_TRUE(w.Help()->Browser()->toPlainText().contains("Process File"));
+    EXPECT_TRUE(w.Help()->Find("Abort"));
+    EXPECT_FALSE(w.Help()->Find("no such words in the manual"));
+    w.RunCommand("IndexMnu");
+    EXPECT_TRUE(w.Help()->isVisible());
+}
+
+} // namespace
+} // namespace lumora::test

@@ -1,0 +1,69 @@
+// The viewer program end to end on a virtual X display: it builds the sample cave at start, and
+// the picture its OpenGL view shows holds the red cave on the grey background.
+#include "support/TestSupport.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#ifdef LUMORA_VIEWER
+
+namespace lumora::test {
+namespace {
+
+double ShareOf(const QImage& image, bool (*test)(QRgb)) {
+    long long hits = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            hits += test(image.pixel(x, y)) ? 1 : 0;
+    return double(hits) / (double(image.width()) * image.height());
+}
+
+TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
+    ASSERT_TRUE(HaveProgram("xvfb-run")) << "xvfb-run (package xvfb) is needed for this test";
+    TempDir dir;
+    const std::string png = dir.File("view.png");
+    const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
+    const CommandResult run = RunCommand(
+        "env -u QT_QPA_PLATFORM LUMORA_CONFIG_DIR=" + ShellQuote(dir.File("config")) +
+        " timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' " + ShellQuote(LUMORA_VIEWER) +
+        " --process " + ShellQuote(sample) + " --snapshot " + ShellQuote(png));
+    ASSERT_EQ(run.ExitCode, 0) << run.Out << run.Err;
+    EXPECT_NE(run.Out.find("(drawn); tris "), std::string::npos) << run.Out;
+    const QImage image(QString::fromStdString(png));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0), qRgb(64, 64, 64));
+    EXPECT_GT(
+        ShareOf(image, [](QRgb p) { return qRed(p) > qGreen(p) + 40 && qRed(p) > qBlue(p) + 40; }),
+        0.002);
+    // The recent-files list now holds the sample.
+    EXPECT_NE(ReadFile(dir.File("config/lumora.ini")).find("sample-cave.plt"), std::string::npos);
+}
+
+TEST(ViewerProgram, InstallsItsDesktopEntryManualAndThePlotFileMimeType) {
+    ASSERT_TRUE(HaveProgram("update-mime-database")) << "update-mime-database is needed";
+    TempDir dir;
+    const std::string prefix = dir.File("usr");
+    const CommandResult install =
+        RunCommand(std::string(LUMORA_CMAKE) + " --install " + ShellQuote(LUMORA_BINARY_DIR) +
+                   " --prefix " + ShellQuote(prefix));
+    ASSERT_EQ(install.ExitCode, 0) << install.Out << install.Err;
+    const std::string desktop = ReadFile(prefix + "/share/applications/lumora-viewer.desktop");
+    EXPECT_NE(desktop.find("Exec=lumora-viewer --process %f"), std::string::npos);
+    EXPECT_NE(desktop.find("MimeType=application/x-lumora-plot;"), std::string::npos);
+    EXPECT_NE(ReadFile(prefix + "/share/doc/lumora-viewer/manual.html").find("topic-8"),
+              std::string::npos);
+    // The freedesktop database tool compiles the type: both extensions map to it.
+    const CommandResult mime =
+        RunCommand("update-mime-database " + ShellQuote(prefix + "/share/mime"));
+    ASSERT_EQ(mime.ExitCode, 0) << mime.Err;
+    const std::string globs = ReadFile(prefix + "/share/mime/globs2");
+    EXPECT_NE(globs.find("application/x-lumora-plot:*.plt"), std::string::npos) << globs;
+    EXPECT_NE(globs.find("application/x-lumora-plot:*.plf"), std::string::npos) << globs;
+}
+
+} // namespace
+} // namespace lumora::test
+
+#endif // LUMORA_VIEWER
