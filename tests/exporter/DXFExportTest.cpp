@@ -323,8 +323,11 @@ TEST(DXFExport, AFileThatCannotBeMadeIsAnErrorAndTheCursorComesBack) {
 TEST(ACADLib, RealsHaveTwoCorrectlyRoundedDecimalsInEightCharacters) {
     TempDir dir;
     const std::string file = dir.File("reals.dxf");
-    std::vector<double> values{0.0,       3.14159,    -0.001,      0.125, 0.375, -2.675,
-                               99999.995, 123456.789, -98765.4321, 1e12,  0.005, 15.24};
+    std::vector<double> values{0.0, 3.14159, -0.001, 0.125, 0.375, -2.675, 99999.995, 123456.789,
+                               -98765.4321, 1e12, 0.005, 15.24,
+                               // carries into a new digit, widths of survey coordinates
+                               99.999, -9.999, 999999.999, -99999.999, 0.004999, -0.005, 1623456.78,
+                               13012345.675, -4999.5, 4.0e-320};
     std::uint64_t seed = 12345;
     for (int i = 0; i < 20000; ++i) {
         seed = seed * 6364136223846793005ull + 1442695040888963407ull;
