@@ -65,14 +65,7 @@ TLayerNames LayerNamesOf(const TLayerPlan& plan, const std::string& survey) {
 }
 
 passage::TPassageOptions SetPassageOptions(const TWallSettings& w) {
-    passage::TPassageOptions& p = passage::PassageOptions();
-    p.SubstituteDiam = w.Substitute();
-    p.CornerThreshold = w.CornerThreshold;
-    p.RoundDepth = std::max(w.RoundDepth, 0);
-    p.VerticalPrisms = w.VerticalPrisms;
-    p.VerticalThreshold = w.VerticalThreshold;
-    p.ExpandWalls = w.ExpandWalls;
-    p.PassShape = static_cast<passage::TPassShape>(std::clamp(w.PassShape, 0, 2));
+    passage::TPassageOptions& p = ApplyWallSettings(w);
     p.MergePass = w.MergePass;
     p.SealEnds = false;
     p.CenterOnCave = false;

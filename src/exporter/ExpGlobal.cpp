@@ -2,6 +2,7 @@
 
 #include "survey/SuiteSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -55,6 +56,18 @@ std::string FormatGeneral(double v) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
+}
+
+passage::TPassageOptions& ApplyWallSettings(const TWallSettings& w) {
+    passage::TPassageOptions& p = passage::PassageOptions();
+    p.PassShape = static_cast<passage::TPassShape>(std::clamp(w.PassShape, 0, 2));
+    p.SubstituteDiam = w.Substitute();
+    p.ExpandWalls = w.ExpandWalls;
+    p.RoundDepth = std::max(w.RoundDepth, 0);
+    p.CornerThreshold = w.CornerThreshold;
+    p.VerticalPrisms = w.VerticalPrisms;
+    p.VerticalThreshold = w.VerticalThreshold;
+    return p;
 }
 
 } // namespace lumora::exporter

@@ -1,7 +1,10 @@
 // What the KML, VRML and DXF writers share: the unit factor and label of the "Units" choice, the
-// progress display they report to, and locale-independent number text.
+// progress display they report to, locale-independent number text, and the passage options of
+// the walls page (which the Shapefile layers use too).
 #pragma once
 
+#include "exporter/ExportOptions.h"
+#include "passage/CrossSection.h"
 #include "platform/UiServices.h"
 
 #include <functional>
@@ -32,5 +35,10 @@ void AppendFixed(std::string& out, double v, int decimals);
 std::string FormatFixed(double v, int decimals);
 // General format with up to 15 significant digits and '.' (0.1 as "0.1", 4 as "4").
 std::string FormatGeneral(double v);
+
+// Copies the walls page into the process-wide passage options (shape clamped to 0..2, rounding
+// depth at least 0, the substitute only when its box is checked) and returns them. Merging,
+// sealed ends, centring, units and hidden shots are each writer's own choice.
+passage::TPassageOptions& ApplyWallSettings(const TWallSettings& w);
 
 } // namespace lumora::exporter

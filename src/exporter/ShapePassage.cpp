@@ -1,5 +1,6 @@
 #include "exporter/ShapePassage.h"
 
+#include "exporter/ExpGlobal.h"
 #include "exporter/ShapeSurvey.h"
 #include "passage/PassageLib.h"
 
@@ -67,26 +68,13 @@ void WriteOutlines(TShapeWriter& w, std::int32_t survey, const TExportOptions& o
 }
 
 void DeclarePrismTable(TDBFWriter& table) {
-    table.AddField("SECTION", 'C', 20, 0);
-    table.AddField("SURVEY", 'C', 255, 0);
-    table.AddField("MONTH", 'C', 2, 0);
-    table.AddField("DAY", 'C', 2, 0);
-    table.AddField("YEAR", 'C', 4, 0);
-    table.AddField("FR_STATION", 'C', 20, 0);
-    table.AddField("TO_STATION", 'C', 20, 0);
+    DeclareShotColumns(table);
     table.AddField("FACE", 'N', 4, 2);
     table.AddField("ELEVATION", 'N', 4, 2);
 }
 
 passage::TPassageOptions& SetPassageOptions(const TExportOptions& o) {
-    passage::TPassageOptions& p = passage::PassageOptions();
-    p.PassShape = static_cast<passage::TPassShape>(std::clamp(o.Walls.PassShape, 0, 2));
-    p.RoundDepth = o.Walls.RoundDepth;
-    p.CornerThreshold = o.Walls.CornerThreshold;
-    p.SubstituteDiam = o.Walls.Substitute();
-    p.ExpandWalls = o.Walls.ExpandWalls;
-    p.VerticalPrisms = o.Walls.VerticalPrisms;
-    p.VerticalThreshold = o.Walls.VerticalThreshold;
+    passage::TPassageOptions& p = ApplyWallSettings(o.Walls);
     p.SealEnds = false;
     p.CenterOnCave = false;
     p.MetricUnits = o.Meters;

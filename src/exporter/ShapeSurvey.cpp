@@ -132,7 +132,7 @@ std::string_view SectionName(const TPlotData& data, std::int32_t s) {
     return s < 0 ? std::string_view() : data.Sections[s].Name.View();
 }
 
-void DeclareShotTable(TDBFWriter& table) {
+void DeclareShotColumns(TDBFWriter& table) {
     table.AddField("SECTION", 'C', 20, 0);
     table.AddField("SURVEY", 'C', 255, 0);
     table.AddField("MONTH", 'C', 2, 0);
@@ -140,6 +140,10 @@ void DeclareShotTable(TDBFWriter& table) {
     table.AddField("YEAR", 'C', 4, 0);
     table.AddField("FR_STATION", 'C', 20, 0);
     table.AddField("TO_STATION", 'C', 20, 0);
+}
+
+void DeclareShotTable(TDBFWriter& table) {
+    DeclareShotColumns(table);
     table.AddField("ELEVATION", 'N', 4, 2);
 }
 

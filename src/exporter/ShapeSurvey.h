@@ -50,9 +50,11 @@ bool ExportShots(TShapeWriter& w, const std::string& plotFileName, const TExport
 bool ExportFeatures(TShapeWriter& w, const std::string& plotFileName, const TExportOptions& o,
                     bool lines);
 
-// Row writers shared with the passage layers: the shot table's fields, the first five columns
-// of a survey's row, and the table pass of the shot layers (one row per shot, twice when
-// splitting; progress 0 to 50).
+// Row writers shared with the passage layers: the shot table's fields (the section, survey,
+// date and station columns alone, or followed by the elevation), the first five columns of a
+// survey's row, and the table pass of the shot layers (one row per shot, twice when splitting;
+// progress 0 to 50).
+void DeclareShotColumns(TDBFWriter& table);
 void DeclareShotTable(TDBFWriter& table);
 void AddShotTableRows(TShapeWriter& w, const TExportOptions& o, bool split);
 void SetSurveyColumns(TDBFWriter& table, std::string_view section,

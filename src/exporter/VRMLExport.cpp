@@ -10,14 +10,7 @@ namespace lumora::exporter {
 namespace {
 
 const passage::TPassageOptions& SetPassageOptions(const TWallSettings& w) {
-    passage::TPassageOptions& p = passage::PassageOptions();
-    p.PassShape = static_cast<passage::TPassShape>(std::clamp(w.PassShape, 0, 2));
-    p.SubstituteDiam = w.Substitute();
-    p.ExpandWalls = w.ExpandWalls;
-    p.RoundDepth = std::max(w.RoundDepth, 0);
-    p.CornerThreshold = w.CornerThreshold;
-    p.VerticalPrisms = w.VerticalPrisms;
-    p.VerticalThreshold = w.VerticalThreshold;
+    passage::TPassageOptions& p = ApplyWallSettings(w);
     p.SealEnds = w.SealEnds;
     p.CenterOnCave = true;
     return p;

@@ -199,10 +199,8 @@ void DeflateSources(std::vector<TSource>& sources, int level) {
         std::rethrow_exception(failure);
 }
 
-std::string LocalHeader(const TZipEntry& e) {
-    std::string h;
-    AppendUInt32LE(h, kLocalSignature);
-    AppendUInt16LE(h, kVersion);
+// The fields local header and central record share, from the flags to the name's length.
+void AppendEntryFields(std::string& h, const TZipEntry& e) {
     AppendUInt16LE(h, e.Flags);
     AppendUInt16LE(h, e.Method);
     AppendUInt16LE(h, e.Time);
@@ -211,6 +209,13 @@ std::string LocalHeader(const TZipEntry& e) {
     AppendUInt32LE(h, e.CompressedSize);
     AppendUInt32LE(h, e.UncompressedSize);
     AppendUInt16LE(h, static_cast<std::uint16_t>(e.Name.size()));
+}
+
+std::string LocalHeader(const TZipEntry& e) {
+    std::string h;
+    AppendUInt32LE(h, kLocalSignature);
+    AppendUInt16LE(h, kVersion);
+    AppendEntryFields(h, e);
     AppendUInt16LE(h, 0);
     return h + e.Name;
 }
@@ -220,14 +225,7 @@ std::string CentralRecord(const TZipEntry& e) {
     AppendUInt32LE(h, kCentralSignature);
     AppendUInt16LE(h, kVersion);
     AppendUInt16LE(h, kVersion);
-    AppendUInt16LE(h, e.Flags);
-    AppendUInt16LE(h, e.Method);
-    AppendUInt16LE(h, e.Time);
-    AppendUInt16LE(h, e.Date);
-    AppendUInt32LE(h, e.Crc32);
-    AppendUInt32LE(h, e.CompressedSize);
-    AppendUInt32LE(h, e.UncompressedSize);
-    AppendUInt16LE(h, static_cast<std::uint16_t>(e.Name.size()));
+    AppendEntryFields(h, e);
     AppendUInt16LE(h, 0); // extra length
     AppendUInt16LE(h, 0); // comment length
     AppendUInt16LE(h, 0); // disk number

@@ -522,8 +522,9 @@ TEST(ShapeLayers, PrismTablePassBesideTheShapePassWritesTheSameBytes) {
         EXPECT_EQ(e.Gauge.size(), 2 * progressOfOne) << "progress stays on the calling thread";
         for (const char* extension : {"shp", "shx", "dbf"}) {
             const std::string bytes = ReadFile(one + extension);
-            if (std::string(extension) != "shx")
+            if (std::string(extension) != "shx") {
                 EXPECT_GT(bytes.size(), 2u << 20) << extension << " spans several buffers";
+            }
             EXPECT_TRUE(bytes == ReadFile(two + extension)) << extension;
         }
         // The table has one row per face of the shape file.
