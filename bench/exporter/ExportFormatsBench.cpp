@@ -1,16 +1,14 @@
 // Speed of the KML, VRML and DXF writers on a generated cave.
+#include "GeneratedCave.h"
+
 #include "exporter/DXFExport.h"
 #include "exporter/KMLExport.h"
 #include "exporter/VRMLExport.h"
 #include "passage/PassageLib.h"
-#include "survey/PlotGenerator.h"
-#include "survey/PlotReader.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -18,23 +16,8 @@ namespace {
 using namespace lumora;
 using namespace lumora::exporter;
 
-// A generated cave of the given number of station lines, read once per size.
 survey::TPlotData& Cave(std::int64_t stations) {
-    static std::map<std::int64_t, std::unique_ptr<survey::TPlotData>> caves;
-    auto& cave = caves[stations];
-    if (!cave) {
-        const auto file = std::filesystem::temp_directory_path() /
-                          ("lumora-formats-bench-" + std::to_string(::getpid()) + ".plt");
-        survey::TGenOptions options;
-        options.Stations = stations;
-        options.Sections = 5;
-        survey::GeneratePlotFile(file.string(), options);
-        cave = std::make_unique<survey::TPlotData>();
-        SilentUi ui;
-        survey::LoadPlotFile(*cave, file.string(), {}, ui);
-        std::filesystem::remove(file);
-    }
-    return *cave;
+    return bench::GeneratedCave(stations);
 }
 
 std::string OutputFile(const char* extension) {
