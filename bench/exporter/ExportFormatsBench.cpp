@@ -16,10 +16,6 @@ namespace {
 using namespace lumora;
 using namespace lumora::exporter;
 
-survey::TPlotData& Cave(std::int64_t stations) {
-    return bench::GeneratedCave(stations);
-}
-
 std::string OutputFile(const char* extension) {
     return (std::filesystem::temp_directory_path() /
             ("lumora-formats-bench-" + std::to_string(::getpid()) + extension))
@@ -27,7 +23,7 @@ std::string OutputFile(const char* extension) {
 }
 
 template <class Export> void Run(benchmark::State& state, const char* extension, Export&& run) {
-    survey::TPlotData& data = Cave(state.range(0));
+    survey::TPlotData& data = bench::GeneratedCave(state.range(0));
     const std::string file = OutputFile(extension);
     for (auto _ : state)
         run(data, file);

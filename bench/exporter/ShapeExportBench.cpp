@@ -16,10 +16,6 @@ namespace {
 using namespace lumora;
 using namespace lumora::exporter;
 
-survey::TPlotData& Cave(std::int64_t stations) {
-    return bench::GeneratedCave(stations);
-}
-
 std::string OutputFolder() {
     const auto folder =
         std::filesystem::temp_directory_path() / ("lumora-bench-out-" + std::to_string(::getpid()));
@@ -28,7 +24,7 @@ std::string OutputFolder() {
 }
 
 void RunExport(benchmark::State& state, TShapeDataType type, bool zip) {
-    survey::TPlotData& data = Cave(state.range(0));
+    survey::TPlotData& data = bench::GeneratedCave(state.range(0));
     const std::string folder = OutputFolder();
     SilentUi ui;
     TExportOptions options;

@@ -3,8 +3,6 @@
 #include "exporter/CaveVRML.h"
 #include "passage/PassageLib.h"
 
-#include <algorithm>
-
 namespace lumora::exporter {
 
 namespace {
