@@ -1,6 +1,7 @@
 #include "exporter/BinaryFile.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <bit>
@@ -57,17 +58,26 @@ void AppendInt32BE(std::string& out, std::int32_t v) {
     AppendRawLE(out, ToBigEndian(static_cast<std::uint32_t>(v)));
 }
 
-TBinaryFile::TBinaryFile(const std::string& fileName)
+TBinaryFile::TBinaryFile(const std::string& fileName, TMode mode)
     : m_FileName(fileName), m_Buffer(new char[kBufferSize]) {
     static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
-    m_Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (mode == TMode::Replace) {
+        m_Safe = std::make_unique<platform::TSafeFile>(fileName);
+        m_Fd = m_Safe->Fd();
+        return;
+    }
+    if (const auto problem = platform::TargetProblem(fileName))
+        throw WriteError(fileName + ": " + *problem);
+    m_Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_Fd < 0)
         Fail("cannot create the file", errno);
 }
 
 TBinaryFile::~TBinaryFile() {
     StopWriter();
-    if (m_Fd >= 0)
+    if (m_Safe)
+        m_Safe->Discard(); // closes m_Fd and removes the unfinished file
+    else if (m_Fd >= 0)
         ::close(m_Fd);
 }
 
@@ -195,6 +205,11 @@ void TBinaryFile::Close() {
     StopWriter();
     const int fd = m_Fd;
     m_Fd = -1;
+    if (m_Safe) {
+        m_Safe->Commit();
+        m_Safe.reset();
+        return;
+    }
     if (::close(fd) != 0)
         Fail("close failed", errno);
 }

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <thread>
 
+namespace lumora::platform {
+class TSafeFile;
+}
+
 namespace lumora::exporter {
 
 // Creates (replacing) a file and appends bytes to it through a memory buffer; bytes already
@@ -20,13 +24,21 @@ namespace lumora::exporter {
 // that finds it: a failed background write is reported by the next call that writes, patches or
 // closes. The destructor waits for the writer and closes without reporting; call Close to learn
 // whether everything reached the disk. One thread at a time may use an object.
+//
+// A file opened to Replace is written as a platform::TSafeFile: until Close succeeds the bytes go
+// to a temporary file beside it, so a failed or abandoned write leaves any old file untouched. A
+// file opened InPlace is truncated and written directly (the parts of a Shapefile set, which keep
+// what was written when a set fails).
 class TBinaryFile {
 public:
     // The most bytes one Claim may ask for.
     static constexpr std::size_t kBufferSize = 1 << 20;
 
-    // Throws WriteError when the file cannot be created.
-    explicit TBinaryFile(const std::string& fileName);
+    enum class TMode { Replace, InPlace };
+
+    // Throws WriteError when the file cannot be created, or when fileName names a folder, a
+    // device or a file in a missing folder.
+    explicit TBinaryFile(const std::string& fileName, TMode mode = TMode::Replace);
     ~TBinaryFile();
     TBinaryFile(const TBinaryFile&) = delete;
     TBinaryFile& operator=(const TBinaryFile&) = delete;
@@ -61,7 +73,8 @@ public:
     // little-endian.
     void PatchInt32BE(std::int64_t offset, std::int32_t v);
     void PatchUInt32LE(std::int64_t offset, std::uint32_t v);
-    // Flushes, closes and reports a failure of either.
+    // Flushes, closes and reports a failure of either; a file opened to Replace then takes the
+    // place of the old one.
     void Close();
 
 private:
@@ -81,6 +94,7 @@ private:
     [[noreturn]] void Fail(const std::string& action, int error) const;
 
     std::string m_FileName;
+    std::unique_ptr<platform::TSafeFile> m_Safe; // owns m_Fd when replacing
     int m_Fd = -1;
     std::unique_ptr<char[]> m_Buffer; // the bytes after m_Flushed, m_Used of them
     std::size_t m_Used = 0;

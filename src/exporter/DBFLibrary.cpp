@@ -146,7 +146,7 @@ void TDBFWriter::CommitRecord() {
 void TDBFWriter::StreamRowsTo(const std::string& fileName) {
     if (m_RowCount > 0)
         throw Error(fileName + ": a table can only be streamed before its first row");
-    m_Stream = std::make_unique<TBinaryFile>(fileName);
+    m_Stream = std::make_unique<TBinaryFile>(fileName, TBinaryFile::TMode::InPlace);
     m_Stream->Write(HeaderBytes());
 }
 
@@ -190,7 +190,7 @@ void TDBFWriter::SaveToFile(const std::string& fileName) {
         file->Close();
         return;
     }
-    TBinaryFile file(fileName);
+    TBinaryFile file(fileName, TBinaryFile::TMode::InPlace);
     file.Write(HeaderBytes());
     const std::size_t rowWidth = RowWidth();
     for (std::size_t row = 0; row < m_RowCount; ++row) {

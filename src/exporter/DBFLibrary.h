@@ -16,7 +16,8 @@ namespace lumora::exporter {
 // One table: field descriptors first, then finished text rows; SaveToFile writes the whole file.
 // Calling order: Reset, AddField for every field, then per row the Set... calls for every field
 // and CommitRecord, and SaveToFile once. A big table may instead go straight to its file: call
-// StreamRowsTo after the fields, and SaveToFile then only finishes that file. Character values are
+// StreamRowsTo after the fields, and SaveToFile then only finishes that file. A table is a part of
+// a Shapefile set and is written in place, as the set's other parts are. Character values are
 // bytes (any 8-bit text), cut to the field's width and padded with spaces on the right; numbers are
 // right-justified, cut to the width when too long ("123.45" in a width-4 field becomes "123.").
 class TDBFWriter {

@@ -110,8 +110,9 @@ bool TShapeWriter::OpenShapeFiles(const std::string& plotFileName, TShapeKind ki
     m_ShapeType = ShapeTypeOf(kind, threeD);
     if (m_Io.ShowFileName)
         m_Io.ShowFileName(WithoutFolder(MainFileName()));
-    m_Main = std::make_unique<TBinaryFile>(MainFileName());
-    m_Index = std::make_unique<TBinaryFile>(IndexFileName());
+    // The parts of a set are written in place: a failed set keeps what was written so far.
+    m_Main = std::make_unique<TBinaryFile>(MainFileName(), TBinaryFile::TMode::InPlace);
+    m_Index = std::make_unique<TBinaryFile>(IndexFileName(), TBinaryFile::TMode::InPlace);
     return true;
 }
 
@@ -166,7 +167,7 @@ void TShapeWriter::CloseShapeFilesAfterFailure() noexcept {
 }
 
 void TShapeWriter::WriteProjectionFile(const std::string& text) {
-    TBinaryFile file(ProjectionFileName());
+    TBinaryFile file(ProjectionFileName(), TBinaryFile::TMode::InPlace);
     file.Write(text);
     file.Close();
 }

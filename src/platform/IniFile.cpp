@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/SettingsPaths.h"
 
 #include <algorithm>
@@ -152,55 +153,6 @@ std::string ErrnoText() {
     return std::strerror(errno);
 }
 
-// Writes all bytes and flushes them to the disk; false with errno set on failure.
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return ::fsync(fd) == 0;
-}
-
-// The file a write replaces: the target of a symbolic link, so the link stays a link.
-fs::path WriteTarget(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec))
-        return path;
-    fs::path resolved = fs::weakly_canonical(path, ec);
-    return ec ? fs::path(path) : resolved;
-}
-
-// Writes bytes to path through a temporary file in the same folder and a rename, keeping the
-// old file's permissions. Throws WriteError naming path; the old file is untouched then.
-void ReplaceFile(const std::string& path, const std::string& bytes) {
-    const fs::path target = WriteTarget(path);
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw WriteError(path + ": " + ErrnoText());
-    struct stat old {};
-    ::fchmod(fd, ::stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
-    const bool written = WriteAll(fd, bytes);
-    std::string reason = written ? std::string() : ErrnoText();
-    if (::close(fd) != 0 && written)
-        reason = ErrnoText();
-    if (reason.empty() && ::rename(temp.c_str(), target.c_str()) != 0)
-        reason = ErrnoText();
-    if (!reason.empty()) {
-        ::unlink(temp.c_str());
-        throw WriteError(path + ": " + reason);
-    }
-}
-
 } // namespace
 
 IniFile::IniFile(const std::string& fileName) {
@@ -228,6 +180,8 @@ void IniFile::Load() {
         return;
     if (status.type() == fs::file_type::directory)
         throw Error(m_FileName + ": Is a directory");
+    if (status.type() != fs::file_type::regular) // a device such as /dev/zero never ends
+        throw Error(m_FileName + ": Not a regular file");
     const auto size = fs::file_size(m_FileName, ec);
     if (!ec && size > kMaxFileSize)
         throw Error(m_FileName + ": File too large for a settings file");
@@ -469,7 +423,7 @@ std::vector<std::string> IniFile::ReadSections() const {
 void IniFile::UpdateFile() {
     if (!m_Modified)
         return;
-    ReplaceFile(m_FileName, Render());
+    WriteFileContents(m_FileName, Render());
     m_Modified = false;
 }
 

@@ -7,6 +7,7 @@
 #include "survey/PlotGenerator.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <array>
@@ -952,21 +953,16 @@ TGenStats GeneratePlotFile(std::ostream& out, const TGenOptions& options,
 }
 
 TGenStats GeneratePlotFile(const std::string& fileName, const TGenOptions& options) {
-    errno = 0;
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        const int error = errno;
-        throw WriteError(fileName + ": cannot create the file" +
-                         (error != 0 ? std::string(" (") + std::strerror(error) + ")" : ""));
-    }
+    platform::TSafeFile file(fileName);
+    std::ofstream out(file.TempPath(), std::ios::binary | std::ios::trunc);
+    if (!out)
+        file.Fail(errno != 0 ? errno : EIO);
     const TGenStats stats = GeneratePlotFile(out, options, fileName);
     errno = 0;
     out.close();
-    if (!out) {
-        const int error = errno;
-        throw WriteError(fileName + ": write failed" +
-                         (error != 0 ? std::string(" (") + std::strerror(error) + ")" : ""));
-    }
+    if (!out)
+        file.Fail(errno != 0 ? errno : EIO);
+    file.Commit();
     return stats;
 }
 

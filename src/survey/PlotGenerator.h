@@ -61,7 +61,7 @@ TGenStats GeneratePlotFile(std::ostream& out, const TGenOptions& options,
                            const std::string& outputName = "output");
 
 // Writes a plot file to fileName, replacing it. Throws WriteError naming the file when it cannot
-// be created or written completely (a partial file may remain).
+// be created or written completely; the old file is untouched then (no partial file remains).
 TGenStats GeneratePlotFile(const std::string& fileName, const TGenOptions& options);
 
 } // namespace lumora::survey

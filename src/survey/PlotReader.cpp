@@ -1,6 +1,7 @@
 #include "survey/PlotReader.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "survey/GraphBuilder.h"
 #include "survey/PlotScanner.h"
 
@@ -370,6 +371,13 @@ void LoadPlotFile(TPlotData& data, const std::string& fileName, const TLoadProgr
         loader.Run();
     } catch (const std::bad_alloc&) {
         ui.Warning(kOutOfMemoryText);
+        return;
+    }
+    // An empty file, random bytes or a text in another encoding read without a single record;
+    // handing such a model on would show bounds of 9.9e99 and export empty files as success.
+    if (!data.AbortLoad && data.Shots.Count() == 0) {
+        data.Loaded = false;
+        throw PlotFileError(fileName + ": " + kNoSurveyDataText);
     }
 }
 
@@ -378,6 +386,10 @@ TPlotCounts CountPlotRecords(const std::string& fileName) {
     if (!file)
         throw PlotFileError(fileName + ": " +
                             (errno == ENOENT ? "File not found" : std::strerror(errno)));
+    if (const auto reason = platform::NotRegularReason(::fileno(file))) {
+        std::fclose(file);
+        throw PlotFileError(fileName + ": " + *reason);
+    }
     TPlotCounts counts;
     std::vector<char> block(1 << 22);
     bool atLineStart = true;

@@ -1,6 +1,7 @@
 #include "survey/PlotScanner.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -12,6 +13,13 @@ namespace {
 
 constexpr std::size_t kLookahead = 1024; // longest number token read without copying
 constexpr int kFormFeed = 12;
+// Far beyond any survey in feet; larger values are damage, and would turn into infinities in
+// the writers' arithmetic.
+constexpr double kLargestMagnitude = 1e12;
+
+bool InSurveyRange(double value) {
+    return value >= -kLargestMagnitude && value <= kLargestMagnitude; // false for NaN too
+}
 
 bool IsDigit(int c) {
     return c >= '0' && c <= '9';
@@ -87,6 +95,10 @@ TPlotScanner::TPlotScanner(const std::string& fileName) : m_FileName(fileName) {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file)
         throw PlotFileError(fileName + ": " + OpenErrorText(errno));
+    if (const auto reason = platform::NotRegularReason(::fileno(file))) {
+        std::fclose(file);
+        throw PlotFileError(fileName + ": " + *reason);
+    }
     m_Source = std::make_unique<TReadAhead>(file);
 }
 
@@ -256,6 +268,8 @@ double TPlotScanner::ReadReal() {
             m_Pos = p;
             const double value =
                 static_cast<double>(mantissa) / kPowers[fraction > 0 ? fraction : 0];
+            if (value > kLargestMagnitude)
+                Fail("Invalid numeric input");
             return negative ? -value : value;
         }
     }
@@ -263,7 +277,7 @@ double TPlotScanner::ReadReal() {
     if (token.empty())
         return 0.0;
     double value = 0.0;
-    if (!ParseReal(token, value))
+    if (!ParseReal(token, value) || !InSurveyRange(value))
         Fail("Invalid numeric input");
     return value;
 }
@@ -311,7 +325,7 @@ double TPlotScanner::ReadLooseNumber() {
         c = static_cast<unsigned char>(*m_Pos++);
     }
     double value = 0.0;
-    if (!ParseReal(text, value))
+    if (!ParseReal(text, value) || !InSurveyRange(value))
         Fail("'" + text + "' is not a valid floating point value");
     return value;
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 using namespace lumora::exporter;
 using namespace lumora::test;
@@ -62,10 +64,14 @@ TEST(BinaryFile, PatchesReachWrittenAndBufferedBytes) {
     EXPECT_TRUE(ReadFile(dir.File("patched.bin")) == expected);
 }
 
-TEST(BinaryFile, FailedWritesAreReportedWithTheFileName) {
-    // A full device fails the background write of the first buffer: a later call reports it.
-    auto fill = [] {
-        TBinaryFile file("/dev/full");
+TEST(BinaryFile, FailedWritesAreReportedWithTheFileNameAndKeepTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.File("out.bin");
+    WriteFile(target, "the good old file");
+    // A disk that fills fails the background write of a buffer: a later call reports it.
+    auto fill = [&] {
+        FileSizeLimit full(TBinaryFile::kBufferSize + 100);
+        TBinaryFile file(target);
         const std::string bytes = Pattern(TBinaryFile::kBufferSize);
         for (int i = 0; i < 4; ++i)
             file.Write(bytes);
@@ -73,14 +79,47 @@ TEST(BinaryFile, FailedWritesAreReportedWithTheFileName) {
     };
     try {
         fill();
-        FAIL() << "writing to a full device succeeded";
+        FAIL() << "writing to a full disk succeeded";
     } catch (const lumora::WriteError& e) {
-        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(target + ": "), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).find(".bin."), std::string::npos) << e.what();
     }
-    // A small file fails only when it is closed.
-    TBinaryFile small("/dev/full");
-    small.Write("abc");
-    EXPECT_THROW(small.Close(), lumora::WriteError);
+    EXPECT_EQ(ReadFile(target), "the good old file");
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"out.bin"});
+    // A small file fails only when it is closed, and is not left half-written either.
+    {
+        FileSizeLimit full(2);
+        TBinaryFile small(target);
+        small.Write("abc");
+        EXPECT_THROW(small.Close(), lumora::WriteError);
+    }
+    EXPECT_EQ(ReadFile(target), "the good old file");
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"out.bin"});
+    // A file abandoned without Close never replaces the old one.
+    {
+        TBinaryFile abandoned(target);
+        abandoned.Write("new");
+    }
+    EXPECT_EQ(ReadFile(target), "the good old file");
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(BinaryFile, RefusesFoldersDevicesAndMissingFolders) {
     TempDir dir;
     EXPECT_THROW(TBinaryFile(dir.File("no/such/folder.bin")), lumora::WriteError);
+    EXPECT_THROW(TBinaryFile(dir.Path().string()), lumora::WriteError);
+    EXPECT_THROW(TBinaryFile("/dev/full"), lumora::WriteError);
+    EXPECT_THROW(TBinaryFile("/dev/full", TBinaryFile::TMode::InPlace), lumora::WriteError);
+}
+
+TEST(BinaryFile, InPlaceFilesKeepWhatWasWrittenWhenTheDiskFills) {
+    TempDir dir;
+    const std::string target = dir.File("part.shp");
+    {
+        FileSizeLimit full(10);
+        TBinaryFile file(target, TBinaryFile::TMode::InPlace);
+        file.Write(Pattern(100));
+        EXPECT_THROW(file.Close(), lumora::WriteError);
+    }
+    EXPECT_EQ(ReadFile(target), Pattern(10));
 }

@@ -166,6 +166,8 @@ TEST(DBFLibrary, SaveFailuresNameTheFile) {
         EXPECT_NE(std::string(e.what()).find(missingFolder), std::string::npos);
     }
     EXPECT_THROW(table.SaveToFile("/dev/full"), lumora::WriteError);
+    FileSizeLimit full(40);
+    EXPECT_THROW(table.SaveToFile(dir.File("t.dbf")), lumora::WriteError);
 }
 
 TEST(DBFLibrary, PeersReadTheTable) {
@@ -231,7 +233,8 @@ TEST(DBFLibrary, StreamedTableIsTheSameFileAsTheTableInMemory) {
     // Rows first, streaming later is refused; a failing device is reported.
     EXPECT_THROW(inMemory.StreamRowsTo(dir.File("late.dbf")), lumora::Error);
     TDBFWriter full = StationLikeTable();
-    full.StreamRowsTo("/dev/full");
+    FileSizeLimit limit(40);
+    full.StreamRowsTo(dir.File("full.dbf"));
     full.CommitRecord();
-    EXPECT_THROW(full.SaveToFile("/dev/full"), lumora::WriteError);
+    EXPECT_THROW(full.SaveToFile(dir.File("full.dbf")), lumora::WriteError);
 }

@@ -2,9 +2,6 @@
 // shot lines, station markers, the scene conversion and a quiet end on abort.
 #include "support/TestSupport.h"
 
-// These tests need the cave builder library; the test target links it once it is built.
-#ifdef LUMORA_HAVE_CAVEBUILDER
-
 #include "passage/lvcave.h"
 #include "platform/Error.h"
 
@@ -245,5 +242,3 @@ TEST(CaveBuilder, EveryRecordGetsAYellowUnitCube) {
 
 } // namespace
 } // namespace lumora::test
-
-#endif // LUMORA_HAVE_CAVEBUILDER

@@ -1,12 +1,15 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +73,32 @@ CommandResult RunCommand(const std::string& commandLine) {
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.Err = ReadFile(errFile);
     return result;
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t maxBytes) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_OldSoft = limit.rlim_cur;
+    m_OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = maxBytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot limit the size of files");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_OldSoft;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_OldHandler);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool HaveProgram(const std::string& name) {

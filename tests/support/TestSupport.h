@@ -1,12 +1,31 @@
 // Helpers shared by the test suites: temporary folders, files, and running programs.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace lumora::test {
+
+// True when the CI environment variable is set (CI and .ci/run set it).
+inline bool UnderCi() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && *ci != '\0';
+}
+
+// Skips the test with a reason on a developer's machine that lacks what it needs; under CI the
+// same lack fails the test, so a green CI run means every test really ran.
+#define LUMORA_SKIP_OR_FAIL_IN_CI(reason)                                                          \
+    do {                                                                                           \
+        if (lumora::test::UnderCi())                                                               \
+            FAIL() << "Cannot run under CI: " << (reason);                                         \
+        GTEST_SKIP() << (reason);                                                                  \
+    } while (false)
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
@@ -53,6 +72,24 @@ private:
     const char* m_Name;
     std::optional<std::string> m_Old;
 };
+
+// Makes every file that this process, and the programs it starts, writes end at maxBytes, as on
+// a disk that fills up: a write past the limit fails with EFBIG (the signal it would raise is
+// ignored). Restores the old limit and signal handling at the end of its scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t maxBytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uint64_t m_OldSoft;
+    void (*m_OldHandler)(int);
+};
+
+// The names in folder, sorted: what a failed write may have left behind.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Quotes a path for the shell.
 std::string ShellQuote(const std::string& text);

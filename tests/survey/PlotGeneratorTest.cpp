@@ -23,6 +23,9 @@ namespace lumora::survey {
 namespace {
 
 using test::TempDir;
+using test::FileSizeLimit;
+using test::FolderEntries;
+using test::ReadFile;
 
 std::string Generate(const TGenOptions& options, TGenStats* stats = nullptr) {
     std::ostringstream out;
@@ -216,14 +219,21 @@ TEST(PlotGenerator, UnwritablePathThrowsWriteErrorNamingTheFile) {
     }
 }
 
-TEST(PlotGenerator, FullDeviceThrowsWriteErrorInsteadOfReportingSuccess) {
-    ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+TEST(PlotGenerator, FullDiskThrowsWriteErrorAndKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.File("cave.plt");
+    GeneratePlotFile(path, Options(1, 10));
+    const std::string good = ReadFile(path);
     try {
-        GeneratePlotFile("/dev/full", Options(1, 50000));
+        FileSizeLimit full(100000);
+        GeneratePlotFile(path, Options(1, 50000));
         FAIL() << "no error";
     } catch (const WriteError& e) {
-        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind(path + ": ", 0), 0u) << e.what();
     }
+    EXPECT_EQ(ReadFile(path), good);
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"cave.plt"});
+    EXPECT_THROW(GeneratePlotFile("/dev/full", Options(1, 10)), WriteError);
 }
 
 TEST(PlotGenerator, WritesTheFileItReports) {

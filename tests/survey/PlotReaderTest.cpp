@@ -26,6 +26,10 @@ protected:
         return out;
     }
     void LoadLines(std::initializer_list<std::string> lines) { Load(Crlf(lines)); }
+    // Header lines followed by one station record, without which a file holds no survey data.
+    void LoadHeaders(std::initializer_list<std::string> lines) {
+        Load(Crlf(lines) + "M 0 0 0 SLAST P -9 -9 -9 -9\r\n");
+    }
 
     test::TempDir m_Dir;
     test::RecordingUi m_Ui;
@@ -33,9 +37,9 @@ protected:
 };
 
 TEST_F(PlotReaderTest, NormalisesSurveyDates) {
-    LoadLines({"NA D 7 32 2001 Cfirst", "X 0 0 0 0 0 0", "NB D 2 30 1900", "X 0 0 0 0 0 0",
-               "NC D 2 30 2000", "X 0 0 0 0 0 0", "ND D 0 0 0", "X 0 0 0 0 0 0", "NE",
-               "X 0 0 0 0 0 0"});
+    LoadHeaders({"NA D 7 32 2001 Cfirst", "X 0 0 0 0 0 0", "NB D 2 30 1900", "X 0 0 0 0 0 0",
+                 "NC D 2 30 2000", "X 0 0 0 0 0 0", "ND D 0 0 0", "X 0 0 0 0 0 0", "NE",
+                 "X 0 0 0 0 0 0"});
     ASSERT_EQ(m_Data.Surveys.Count(), 5);
     auto date = [this](int i) {
         const TSurveyRecord& s = m_Data.Surveys[i];
@@ -51,9 +55,9 @@ TEST_F(PlotReaderTest, NormalisesSurveyDates) {
 }
 
 TEST_F(PlotReaderTest, KeepsTheBlankOfASpacedDatumLine) {
-    LoadLines({"O WGS 1984"});
+    LoadHeaders({"O WGS 1984"});
     EXPECT_EQ(m_Data.DatumName, " WGS 1984");
-    LoadLines({"ONorth American 1927"});
+    LoadHeaders({"ONorth American 1927"});
     EXPECT_EQ(m_Data.DatumName, "North American 1927");
 }
 
@@ -124,17 +128,59 @@ TEST_F(PlotReaderTest, FlatBoxGivesDepthRangeOfOneTenth) {
     EXPECT_EQ(m_Data.Center, (T3DVector{9.5, 4.5, 5}));
 }
 
+TEST_F(PlotReaderTest, FileWithoutStationRecordsIsNoSurveyData) {
+    // Empty, a lone Ctrl+Z, headers only, NUL bytes, UTF-16 text: nothing to hand on.
+    for (const std::string& text :
+         {std::string(), std::string("\x1a"), Crlf({"SMain", "NA", "X 0 0 0 0 0 0"}),
+          std::string(64, '\0'), std::string("\xff\xfeM\0 \x001\0")}) {
+        try {
+            Load(text);
+            ADD_FAILURE() << "no error for " << testing::PrintToString(text);
+        } catch (const PlotFileError& e) {
+            EXPECT_EQ(std::string(e.what()), m_Dir.File("cave.plt") + ": " + kNoSurveyDataText);
+        }
+        EXPECT_FALSE(m_Data.Loaded);
+    }
+}
+
+TEST_F(PlotReaderTest, NumbersBeyondAnySurveyAreInvalid) {
+    const std::string lineOne = m_Dir.File("cave.plt") + ":1: Invalid numeric input";
+    for (const char* number : {"1e308", "1000000000001", "-2e12", "1e13", "123456789012345"}) {
+        try {
+            Load(std::string("M ") + number + " 0 0 SA P -9 -9 -9 -9\r\n");
+            ADD_FAILURE() << number << " was accepted";
+        } catch (const PlotFileError& e) {
+            EXPECT_EQ(std::string(e.what()), lineOne) << number;
+        }
+    }
+    // The largest values still allowed, long forms included.
+    Load("M 1000000000000 -1e12 0.001e3 SA P -9 -9 -9 -9\r\n");
+    EXPECT_EQ(m_Data.Shots.Position(0), (T3DVector{-1e12, 1e12, 1.0}));
+}
+
+TEST_F(PlotReaderTest, DevicesAndFoldersAreRefusedNotRead) {
+    for (const std::string& path : {std::string("/dev/zero"), m_Dir.Path().string()}) {
+        try {
+            LoadPlotFile(m_Data, path, nullptr, m_Ui);
+            ADD_FAILURE() << path << " was read";
+        } catch (const PlotFileError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(path + ": ", 0), 0u) << e.what();
+        }
+        EXPECT_THROW(CountPlotRecords(path), PlotFileError);
+    }
+}
+
 TEST_F(PlotReaderTest, ZoneZeroLeavesGeoreferencedAndSouthernZonesStayNegative) {
-    LoadLines({"G-60", "G0"});
+    LoadHeaders({"G-60", "G0"});
     EXPECT_EQ(m_Data.UTMZone, 0);
     EXPECT_TRUE(m_Data.Georeferenced);
-    LoadLines({"G-13"});
+    LoadHeaders({"G-13"});
     EXPECT_EQ(m_Data.UTMZone, -13);
 }
 
 TEST_F(PlotReaderTest, SectionsGroupSurveysAndHoldFixedStations) {
-    LoadLines({"P IGNORED 1 2 3", "SMain Cave", "P FIX1 100 200 300", "NA", "X 0 0 0 0 0 0",
-               "S\tSecond", "NB", "X 0 0 0 0 0 0", "NC", "X 0 0 0 0 0 0"});
+    LoadHeaders({"P IGNORED 1 2 3", "SMain Cave", "P FIX1 100 200 300", "NA", "X 0 0 0 0 0 0",
+                 "S\tSecond", "NB", "X 0 0 0 0 0 0", "NC", "X 0 0 0 0 0 0"});
     ASSERT_EQ(m_Data.Sections.Count(), 2);
     EXPECT_EQ(m_Data.Sections[0].Name.View(), "Main Cave");
     EXPECT_EQ(m_Data.Sections[1].Name.View(), "Second");
