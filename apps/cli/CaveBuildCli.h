@@ -21,10 +21,7 @@ namespace lumora::cli {
 
 struct TCaveArgs {
     std::string FileName;
-    passage::TPassageOptions Options; // starts from the initial values of the passage options
-    bool NoExpand = false;
-    bool NoMerge = false;
-    bool NoVertical = false;
+    TWallFlags Walls; // over the initial values of the passage options
     bool Quiet = false;
 };
 
@@ -56,8 +53,8 @@ inline void AddCaveFlags(CLI::App& command, TCaveArgs& args) {
     command.add_option("FILE", args.FileName, "Plot file (*.plt, *.plf)")
         ->required()
         ->check(CLI::ExistingFile);
-    AddPassageFlags(command, args);
-    command.add_flag("-q,--quiet", args.Quiet, "No progress lines on stderr");
+    args.Walls.Add(command, ChoicesOf(passage::TPassageOptions{}));
+    AddQuietFlag(command, args.Quiet);
 }
 
 // Builds the file's cave into the scene's model frame exactly as the viewer's "Process File"
@@ -65,10 +62,10 @@ inline void AddCaveFlags(CLI::App& command, TCaveArgs& args) {
 inline void BuildCave(const TCaveArgs& args, viewer::TViewerCave& scene,
                       passage::TCaveProgress& progress, CliUi& ui) {
     passage::TPassageOptions& options = passage::PassageOptions();
-    options = args.Options;
-    options.ExpandWalls = !args.NoExpand;
-    options.MergePass = !args.NoMerge;
-    options.VerticalPrisms = !args.NoVertical;
+    options = passage::TPassageOptions{};
+    TWallChoices choices = ChoicesOf(options);
+    args.Walls.ApplyGiven(choices);
+    StoreChoices(choices, options);
     if (options.MetricUnits)
         survey::ReadUnitSettings();
     passage::TCaveBuild build{

@@ -18,7 +18,8 @@ std::string ForTerminal(const std::string& text) {
 } // namespace
 
 void CliUi::Warning(const std::string& text) {
-    std::cerr << "lumora: warning: " << ForTerminal(text) << '\n';
+    std::cerr << "lumora: warning: " << (m_Subject.empty() ? "" : m_Subject + ": ")
+              << ForTerminal(text) << '\n';
 }
 
 bool CliUi::AskYesNo(const std::string& text) {

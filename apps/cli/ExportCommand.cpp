@@ -1,7 +1,7 @@
-// lumora export: writes the loaded plot file in the exporter's formats (shapefile, kml, vrml,
-// dxf).
+// lumora export: writes a plot file in the exporter's formats (shapefile, kml, vrml, dxf).
 #include "CliUi.h"
 #include "Commands.h"
+#include "PassageFlags.h"
 
 #include "exporter/DXFExport.h"
 #include "exporter/ExpIni.h"
@@ -9,20 +9,21 @@
 #include "exporter/ShapeExport.h"
 #include "exporter/VRMLExport.h"
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "survey/GeoRef.h"
 #include "survey/PlotReader.h"
 #include "survey/SuiteSettings.h"
 
 #include <charconv>
-#include <functional>
-#include <vector>
-
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumora::cli {
 
@@ -30,118 +31,26 @@ namespace {
 
 using exporter::TShapeDataType;
 
-struct TShapefileArgs {
+// The arguments of every export command. The options start at the exporter window's defaults,
+// then come from --settings FILE when given, then from the flags given on the command line.
+struct TExportArgs {
     std::string FileName;
-    std::string SetName; // -o; empty: the offered name in the current folder
-    exporter::TExportOptions Options;
-    bool TwoD = false;
-    bool Zip = false;
-    bool AssumeYes = false;
-    bool NoExpand = false;
-    bool NoMerge = false;
-    bool NoVertical = false;
-};
-
-void AddWallFlags(CLI::App& command, TShapefileArgs& args) {
-    exporter::TWallSettings& w = args.Options.Walls;
-    const std::map<std::string, int> shapes{{"square", 0}, {"diamond", 1}, {"octagon", 2}};
-    command.add_option("--shape", w.PassShape, "Cross-section shape (default octagon)")
-        ->transform(CLI::CheckedTransformer(shapes, CLI::ignore_case));
-    command.add_option("--round", w.RoundDepth, "Rounding passes (default 1)")
-        ->check(CLI::IsMember({0, 1, 2}));
-    command
-        .add_option("--corner", w.CornerThreshold,
-                    "Round stations turning by more than DEG degrees (default 20)")
-        ->check(CLI::Range(0.0, 180.0));
-    command
-        .add_option("--substitute", w.SubstituteDiam,
-                    "Dimension in feet for stations without any; 0 none (default 2)")
-        ->check(CLI::Range(0.0, 90.0));
-    command.add_flag("--no-expand", args.NoExpand,
-                     "Do not fill missing dimensions from neighbours");
-    command.add_flag("--no-merge", args.NoMerge, "Do not merge neighbouring passages");
-    command.add_flag("--no-vertical", args.NoVertical, "No horizontal rings on steep shots");
-    command
-        .add_option("--vertical", w.VerticalThreshold,
-                    "Inclination in degrees from which a shot is steep (default 50)")
-        ->check(CLI::Range(0.0, 90.0));
-}
-
-void RunShapefile(TShapefileArgs args) {
-    survey::ReadUnitSettings();
-    exporter::TExportOptions& o = args.Options;
-    o.ThreeD = !args.TwoD;
-    o.ZipShape = args.Zip;
-    o.Walls.DoSubstitute = o.Walls.SubstituteDiam != 0.0;
-    o.Walls.ExpandWalls = !args.NoExpand;
-    o.Walls.MergePass = !args.NoMerge;
-    o.Walls.VerticalPrisms = !args.NoVertical;
-    if (!o.ThreeD && (o.DataTypes == TShapeDataType::PolygonPrism ||
-                      o.DataTypes == TShapeDataType::MultipatchPrism))
-        throw lumora::Error("The prism data types need a 3D Shapefile (leave out --2d)");
-    CliUi ui(args.AssumeYes);
-    survey::TPlotData& data = survey::PlotData();
-    survey::LoadPlotFile(data, args.FileName, {}, ui);
-    exporter::TShapeExportIo io;
-    io.Ui = &ui;
-    io.ChooseSetName = [&](const std::string& offered) {
-        return std::optional<std::string>(args.SetName.empty() ? offered : args.SetName);
-    };
-    io.ShowFileName = [](const std::string& name) { std::cout << "File: " << name << '\n'; };
-    std::string status;
-    io.ShowStatus = [&](const std::string& text) { status = text; };
-    if (!exporter::ExportShapefile(data, args.FileName, o, io))
-        throw lumora::Error("Nothing was exported");
-    std::cout << "Status: " << status << '\n';
-}
-
-void AddShapefileCommand(CLI::App& exportCommand) {
-    auto args = std::make_shared<TShapefileArgs>();
-    CLI::App* command =
-        exportCommand.add_subcommand("shapefile", "Write one Shapefile set of a plot file");
-    command->add_option("FILE", args->FileName, "Plot file (*.plt, *.plf)")
-        ->required()
-        ->check(CLI::ExistingFile);
-    const std::map<std::string, TShapeDataType> types{
-        {"stations", TShapeDataType::Stations},
-        {"surveys", TShapeDataType::Surveys},
-        {"shots", TShapeDataType::SurveyShots},
-        {"split", TShapeDataType::SplitShots},
-        {"feature-points", TShapeDataType::FeatureLocations},
-        {"feature-lines", TShapeDataType::FeatureLines},
-        {"passage", TShapeDataType::Passage},
-        {"prism", TShapeDataType::PolygonPrism},
-        {"mprism", TShapeDataType::MultipatchPrism}};
-    command->add_option("--type", args->Options.DataTypes, "Data type to convert")
-        ->required()
-        ->transform(CLI::CheckedTransformer(types, CLI::ignore_case));
-    command->add_flag("--2d", args->TwoD, "2D Shapefile (default 3D)");
-    command->add_flag("--meters", args->Options.Meters, "Write metres (default feet)");
-    command->add_flag("--hidden", args->Options.ShowHidden, "Export hidden shots (P-flag)");
-    command->add_flag("--zip", args->Zip, "Also pack the set into a zip archive");
-    command->add_option("-o,--output", args->SetName,
-                        "Set name (default: the offered name in the current folder)");
-    command->add_flag("--yes", args->AssumeYes, "Replace existing files without asking");
-    AddWallFlags(*command, *args);
-    command->callback([args] { RunShapefile(*args); });
-}
-
-// The KML, VRML and DXF commands: options start at the window's defaults, then come from
-// --settings FILE when given, then from the flags given on the command line.
-struct TFormatArgs {
-    std::string FileName;
-    std::string Output;
+    std::string Output; // empty: the plot file's name with the format's extension, here
     std::string SettingsFile;
-    exporter::TExportOptions Given; // what the flags write
+    bool Quiet = false;
+    bool AssumeYes = false;
+    exporter::TExportOptions Defaults = exporter::DefaultExportOptions();
+    TWallFlags Walls;
+    exporter::TExportOptions Given; // what the format's own flags write
     std::vector<std::function<void(exporter::TExportOptions&)>> Apply;
 };
 
 template <class T> using TField = T& (*)(exporter::TExportOptions&);
 
-template <class T>
-CLI::Option* Flag(CLI::App& c, TFormatArgs& a, const std::string& names, TField<T> field,
+// A switch of the format, "--name,!--no-name"; its default is shown from the window's defaults.
+CLI::Option* Flag(CLI::App& c, TExportArgs& a, const std::string& names, TField<bool> field,
                   const std::string& help) {
-    CLI::Option* option = c.add_flag(names, field(a.Given), help);
+    CLI::Option* option = c.add_flag(names, field(a.Given), help + DefaultText(field(a.Defaults)));
     a.Apply.push_back([option, field, &a](exporter::TExportOptions& o) {
         if (option->count() > 0)
             field(o) = field(a.Given);
@@ -149,10 +58,49 @@ CLI::Option* Flag(CLI::App& c, TFormatArgs& a, const std::string& names, TField<
     return option;
 }
 
+std::string DefaultString(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+std::string DefaultString(std::int32_t value) {
+    return std::to_string(value);
+}
+std::string DefaultString(const std::string& value) {
+    return value;
+}
+
+// A value of the format; the help shows the window's default.
 template <class T>
-CLI::Option* Value(CLI::App& c, TFormatArgs& a, const std::string& names, TField<T> field,
+CLI::Option* Value(CLI::App& c, TExportArgs& a, const std::string& names, TField<T> field,
                    const std::string& help) {
-    CLI::Option* option = c.add_option(names, field(a.Given), help);
+    CLI::Option* option = c.add_option(
+        names, field(a.Given), help + " (default: " + DefaultString(field(a.Defaults)) + ")");
+    a.Apply.push_back([option, field, &a](exporter::TExportOptions& o) {
+        if (option->count() > 0)
+            field(o) = field(a.Given);
+    });
+    return option;
+}
+
+// One of a list of named items, held as the item's index.
+CLI::Option* Choice(CLI::App& c, TExportArgs& a, const std::string& names,
+                    TField<std::int32_t> field, const std::string& help,
+                    const std::vector<std::string>& items) {
+    const std::int32_t shown = field(a.Defaults);
+    std::map<std::string, std::int32_t> indexes;
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        indexes[items[i]] = static_cast<std::int32_t>(i);
+        list += (i == 0 ? "" : i + 1 == items.size() ? " or " : ", ") + items[i];
+    }
+    CLI::Option* option = c.add_option(
+        names, field(a.Given),
+        help + " (" + list + "; default: " +
+            (shown >= 0 && shown < static_cast<std::int32_t>(items.size()) ? items[shown]
+                                                                           : "none") +
+            ")");
+    option->transform(CLI::CheckedTransformer(indexes, CLI::ignore_case))->option_text("NAME");
     a.Apply.push_back([option, field, &a](exporter::TExportOptions& o) {
         if (option->count() > 0)
             field(o) = field(a.Given);
@@ -169,10 +117,18 @@ exporter::TColorValue ParseColor(const std::string& text) {
     return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
 }
 
-void Color(CLI::App& c, TFormatArgs& a, const std::string& names,
+std::string ColorText(exporter::TColorValue bgr) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF);
+    return text;
+}
+
+void Color(CLI::App& c, TExportArgs& a, const std::string& names,
            TField<exporter::TColorValue> field, const std::string& help) {
     auto text = std::make_shared<std::string>();
-    CLI::Option* option = c.add_option(names, *text, help + " (RRGGBB)");
+    CLI::Option* option = c.add_option(
+        names, *text, help + " (RRGGBB; default: " + ColorText(field(a.Defaults)) + ")");
+    option->option_text("RRGGBB");
     a.Apply.push_back([option, field, text](exporter::TExportOptions& o) {
         if (option->count() > 0)
             field(o) = ParseColor(*text);
@@ -181,55 +137,26 @@ void Color(CLI::App& c, TFormatArgs& a, const std::string& names,
 
 #define LUMORA_FIELD(type, path) +[](exporter::TExportOptions& o) -> type& { return o.path; }
 
-void AddCommonFlags(CLI::App& c, TFormatArgs& a, const char* extension) {
+// The arguments every export command takes: the plot file, the output, the settings file, the
+// passage flags and -q.
+void AddCommonFlags(CLI::App& c, TExportArgs& a, const std::string& outputHelp) {
     c.add_option("FILE", a.FileName, "Plot file (*.plt, *.plf)")
         ->required()
         ->check(CLI::ExistingFile);
-    c.add_option("-o,--output", a.Output,
-                 std::string("Output file (default: the plot file's name with ") + extension +
-                     " in the current folder)");
+    c.add_option("-o,--output", a.Output, outputHelp);
     c.add_option("--settings", a.SettingsFile,
-                 "Take every option from this exporter settings file first")
+                 "Take every option from this exporter settings file first (a path; relative "
+                 "to the current folder)")
         ->check(CLI::ExistingFile);
-    Flag(c, a, "--meters,!--feet", LUMORA_FIELD(bool, Meters), "Units: metres or feet");
-    Flag(c, a, "--hidden,!--no-hidden", LUMORA_FIELD(bool, ShowHidden),
-         "Export hidden shots (P-flag)");
-    Value(c, a, "--shape", LUMORA_FIELD(std::int32_t, Walls.PassShape),
-          "Passage shape: square, diamond, octagon")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, int>{{"square", 0}, {"diamond", 1}, {"octagon", 2}},
-            CLI::ignore_case));
-    Value(c, a, "--round", LUMORA_FIELD(std::int32_t, Walls.RoundDepth), "Rounding passes 0-2")
-        ->check(CLI::IsMember({0, 1, 2}));
-    Value(c, a, "--corner", LUMORA_FIELD(double, Walls.CornerThreshold),
-          "Corner threshold, degrees")
-        ->check(CLI::Range(0.0, 180.0));
-    Value(c, a, "--substitute", LUMORA_FIELD(double, Walls.SubstituteDiam),
-          "Substitute diameter for missing dimensions, feet")
-        ->check(CLI::Range(0.0, 90.0));
-    Flag(c, a, "--sub-missing,!--no-sub-missing", LUMORA_FIELD(bool, Walls.DoSubstitute),
-         "Substitute missing dimensions");
-    Flag(c, a, "--expand,!--no-expand", LUMORA_FIELD(bool, Walls.ExpandWalls),
-         "Fill missing dimensions from neighbours");
-    Flag(c, a, "--merge,!--no-merge", LUMORA_FIELD(bool, Walls.MergePass),
-         "Merge neighbouring passages");
-    Flag(c, a, "--seal,!--no-seal", LUMORA_FIELD(bool, Walls.SealEnds), "Seal passage ends");
-    Flag(c, a, "--vertical,!--no-vertical", LUMORA_FIELD(bool, Walls.VerticalPrisms),
-         "Vertical prisms on steep shots");
-    Value(c, a, "--vertical-threshold", LUMORA_FIELD(double, Walls.VerticalThreshold),
-          "Inclination from which a shot is steep, degrees")
-        ->check(CLI::Range(0.0, 90.0));
+    a.Walls.Add(c, ChoicesOf(a.Defaults));
+    AddQuietFlag(c, a.Quiet);
 }
 
-void AddKmlFlags(CLI::App& c, TFormatArgs& a) {
-    Value(c, a, "--overlay", LUMORA_FIELD(std::int32_t, Kml.OverlayType),
-          "Overlay type: polygons or lines")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, int>{{"polygons", 0}, {"lines", 1}}, CLI::ignore_case));
-    Value(c, a, "--altitude-mode", LUMORA_FIELD(std::int32_t, Kml.AltitudeMode),
-          "clamp (to ground) or relative (to ground)")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, int>{{"clamp", 0}, {"relative", 1}}, CLI::ignore_case));
+void AddKmlFlags(CLI::App& c, TExportArgs& a) {
+    Choice(c, a, "--overlay", LUMORA_FIELD(std::int32_t, Kml.OverlayType),
+           "What the document shows: passage polygons or survey shot lines", {"polygons", "lines"});
+    Choice(c, a, "--altitude-mode", LUMORA_FIELD(std::int32_t, Kml.AltitudeMode),
+           "Heights clamped to the ground or relative to it", {"clamp", "relative"});
     Value(c, a, "--altitude", LUMORA_FIELD(double, Kml.Altitude), "Altitude above ground, metres");
     Value(c, a, "--datum", LUMORA_FIELD(std::int32_t, Kml.Datum),
           "Datum list index 0-22 (13 North American 1927, 22 WGS 1984)")
@@ -244,7 +171,7 @@ void AddKmlFlags(CLI::App& c, TFormatArgs& a) {
         ->check(CLI::Range(1, 100));
 }
 
-void AddVrmlFlags(CLI::App& c, TFormatArgs& a) {
+void AddVrmlFlags(CLI::App& c, TExportArgs& a) {
     Flag(c, a, "--passages,!--no-passages", LUMORA_FIELD(bool, Vrml.Passages3D),
          "Show 3D passages");
     Flag(c, a, "--depth-colors,!--no-depth-colors", LUMORA_FIELD(bool, Vrml.ColorByDepth),
@@ -272,14 +199,12 @@ void AddVrmlFlags(CLI::App& c, TFormatArgs& a) {
     Flag(c, a, "--spin,!--no-spin", LUMORA_FIELD(bool, Vrml.YawRotation), "Yaw rotations");
 }
 
-void AddDxfFlags(CLI::App& c, TFormatArgs& a) {
+void AddDxfFlags(CLI::App& c, TExportArgs& a) {
     Flag(c, a, "--profile,!--plan", LUMORA_FIELD(bool, Dxf.ProfileMode), "Profile mode");
     Value(c, a, "--rotation", LUMORA_FIELD(double, Dxf.Rotation), "Profile rotation, degrees")
         ->check(CLI::Range(0.0, 360.0));
-    Value(c, a, "--passage-as", LUMORA_FIELD(std::int32_t, Dxf.PassageType),
-          "Show passage as: faces or ticks")
-        ->transform(CLI::CheckedTransformer(std::map<std::string, int>{{"faces", 0}, {"ticks", 1}},
-                                            CLI::ignore_case));
+    Choice(c, a, "--passage-as", LUMORA_FIELD(std::int32_t, Dxf.PassageType),
+           "Show passages as 3D faces or as tick marks", {"faces", "ticks"});
     Flag(c, a, "--survey-layers,!--no-survey-layers", LUMORA_FIELD(bool, Dxf.SeparateLayers),
          "Surveys on separate layers");
     Flag(c, a, "--assoc-passages,!--no-assoc-passages", LUMORA_FIELD(bool, Dxf.AssociatePassages),
@@ -295,11 +220,8 @@ void AddDxfFlags(CLI::App& c, TFormatArgs& a) {
          "Add line to mark");
     Flag(c, a, "--mark-from,!--no-mark-from", LUMORA_FIELD(bool, Dxf.MarkFrom), "Mark from");
     Flag(c, a, "--mark-to,!--no-mark-to", LUMORA_FIELD(bool, Dxf.MarkTo), "Mark to");
-    Value(c, a, "--mark-with", LUMORA_FIELD(std::int32_t, Dxf.MarkWith),
-          "Mark with: letters, period, star")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, int>{{"letters", 0}, {"period", 1}, {"star", 2}},
-            CLI::ignore_case));
+    Choice(c, a, "--mark-with", LUMORA_FIELD(std::int32_t, Dxf.MarkWith), "Mark stations with",
+           {"letters", "period", "star"});
     Flag(c, a, "--expand-marks,!--no-expand-marks", LUMORA_FIELD(bool, Dxf.ExpandMark),
          "Expand mark dimensions");
     Flag(c, a, "--shot-line,!--no-shot-line", LUMORA_FIELD(bool, Dxf.IncludeShotLine),
@@ -332,37 +254,80 @@ void AddDxfFlags(CLI::App& c, TFormatArgs& a) {
         ->check(CLI::Range(0.000001, 1000000.0));
 }
 
-#undef LUMORA_FIELD
+void Say(const std::string& line) {
+    std::cout << line << '\n';
+}
+
+// The export's gauge as lines on stderr, one per tenth, unless -q.
+std::function<void(int)> GaugeLines(const TExportArgs& args) {
+    if (args.Quiet)
+        return {};
+    auto shown = std::make_shared<int>(-1);
+    return [shown](int percent) {
+        if (*shown >= 0 && percent / 10 == *shown / 10)
+            return;
+        *shown = percent;
+        std::cerr << "Exporting: " << percent << "%\n";
+    };
+}
+
+// A path given on the command line means that path, relative to the current folder (a bare
+// settings file name would otherwise name a file in the settings folder).
+std::string CommandLinePath(const std::string& path) {
+    return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+// The options of one export: the defaults, then --settings, then the flags given.
+exporter::TExportOptions ResolveOptions(const TExportArgs& args) {
+    exporter::TExportOptions o = args.Defaults;
+    if (!args.SettingsFile.empty()) {
+        const std::string settings = CommandLinePath(args.SettingsFile);
+        exporter::RestoreExportSettings(o, settings);
+        Say("Settings: " + settings);
+    }
+    TWallChoices walls = ChoicesOf(o);
+    args.Walls.ApplyGiven(walls);
+    StoreChoices(walls, o);
+    for (const auto& apply : args.Apply)
+        apply(o);
+    return o;
+}
+
+// Loads the plot file for an export; warnings then name the file.
+survey::TPlotData& LoadForExport(const TExportArgs& args, CliUi& ui) {
+    survey::TPlotData& data = survey::PlotData();
+    survey::LoadPlotFile(data, args.FileName, {}, ui);
+    ui.SetSubject(args.FileName);
+    return data;
+}
+
+[[noreturn]] void NothingExported(const TExportArgs& args) {
+    throw lumora::Error(args.FileName + ": nothing was exported");
+}
 
 enum class TFormat { Kml, Vrml, Dxf };
 
-void RunFormat(const TFormatArgs& args, TFormat format) {
+const char* ExtensionOf(TFormat format) {
+    return format == TFormat::Kml ? ".kml" : format == TFormat::Vrml ? ".wrl" : ".dxf";
+}
+
+void RunFormat(const TExportArgs& args, TFormat format) {
     survey::ReadUnitSettings();
-    exporter::TExportOptions o = exporter::DefaultExportOptions();
-    if (!args.SettingsFile.empty())
-        exporter::RestoreExportSettings(o, args.SettingsFile);
-    for (const auto& apply : args.Apply)
-        apply(o);
+    const exporter::TExportOptions o = ResolveOptions(args);
+    const std::string output = args.Output.empty() ? std::filesystem::path(args.FileName)
+                                                         .filename()
+                                                         .replace_extension(ExtensionOf(format))
+                                                         .string()
+                                                   : args.Output;
+    if (const auto problem = platform::TargetProblem(output))
+        throw WriteError(output + ": " + *problem);
     CliUi ui;
-    survey::TPlotData& data = survey::PlotData();
-    survey::LoadPlotFile(data, args.FileName, {}, ui);
-    if (!data.Loaded) {
-        ui.Warning("No Plot File Load.");
-        throw lumora::Error("Nothing was exported");
-    }
+    survey::TPlotData& data = LoadForExport(args, ui);
     if (format == TFormat::Kml && !survey::CheckGeoreference(data, ui, ""))
-        throw lumora::Error("Nothing was exported");
-    const char* extension = format == TFormat::Kml    ? ".kml"
-                            : format == TFormat::Vrml ? ".wrl"
-                                                      : ".dxf";
-    const std::string output =
-        args.Output.empty()
-            ? std::filesystem::path(args.FileName).filename().replace_extension(extension).string()
-            : args.Output;
-    std::string status;
+        NothingExported(args);
     exporter::TExportIo io;
     io.Ui = &ui;
-    io.ShowStatus = [&](const std::string& text) { status = text; };
+    io.ShowGauge = GaugeLines(args);
     switch (format) {
     case TFormat::Kml:
         if (o.Kml.OverlayType == 1)
@@ -377,16 +342,15 @@ void RunFormat(const TFormatArgs& args, TFormat format) {
         exporter::WriteDXFFile(data, output, o, io);
         break;
     }
-    std::cout << "Wrote " << output << '\n';
+    Say("Wrote " + output);
 }
 
 void AddFormatCommand(CLI::App& exportCommand, const char* name, const char* help, TFormat format) {
-    auto args = std::make_shared<TFormatArgs>();
+    auto args = std::make_shared<TExportArgs>();
     CLI::App* command = exportCommand.add_subcommand(name, help);
-    const char* extension = format == TFormat::Kml    ? ".kml"
-                            : format == TFormat::Vrml ? ".wrl"
-                                                      : ".dxf";
-    AddCommonFlags(*command, *args, extension);
+    AddCommonFlags(*command, *args,
+                   std::string("Output file (default: the plot file's name with ") +
+                       ExtensionOf(format) + " in the current folder)");
     if (format == TFormat::Kml)
         AddKmlFlags(*command, *args);
     else if (format == TFormat::Vrml)
@@ -396,21 +360,75 @@ void AddFormatCommand(CLI::App& exportCommand, const char* name, const char* hel
     command->callback([args, format] { RunFormat(*args, format); });
 }
 
-} // namespace
-
-void AddExportFormats(CLI::App& exportCommand) {
-    AddFormatCommand(exportCommand, "kml", "Write a KML document (passage polygons or shot lines)",
-                     TFormat::Kml);
-    AddFormatCommand(exportCommand, "vrml", "Write a VRML 2.0 world of passages and shot lines",
-                     TFormat::Vrml);
-    AddFormatCommand(exportCommand, "dxf", "Write a DXF drawing (plan or profile)", TFormat::Dxf);
+void RunShapefile(const TExportArgs& args) {
+    survey::ReadUnitSettings();
+    const exporter::TExportOptions o = ResolveOptions(args);
+    if (!o.ThreeD && (o.DataTypes == TShapeDataType::PolygonPrism ||
+                      o.DataTypes == TShapeDataType::MultipatchPrism))
+        throw lumora::Error("The prism data types need a 3D Shapefile (leave out --2d)");
+    CliUi ui(args.AssumeYes);
+    survey::TPlotData& data = LoadForExport(args, ui);
+    exporter::TShapeExportIo io;
+    io.Ui = &ui;
+    io.ChooseSetName = [&](const std::string& offered) {
+        return std::optional<std::string>(args.Output.empty() ? offered : args.Output);
+    };
+    io.ShowFileName = [&](const std::string& name) { Say("File: " + name); };
+    io.ShowGauge = GaugeLines(args);
+    std::string status;
+    io.ShowStatus = [&](const std::string& text) { status = text; };
+    if (!exporter::ExportShapefile(data, args.FileName, o, io))
+        NothingExported(args);
+    Say("Status: " + status);
 }
+
+void AddShapefileCommand(CLI::App& exportCommand) {
+    auto args = std::make_shared<TExportArgs>();
+    args->Defaults.ZipShape = false; // a script asks for the archive
+    CLI::App* command =
+        exportCommand.add_subcommand("shapefile", "Write one Shapefile set of a plot file");
+    AddCommonFlags(*command, *args,
+                   "Set name: the set's files get the extensions .shp, .shx, .dbf and .prj "
+                   "(default: the offered name in the current folder)");
+    const std::map<std::string, TShapeDataType> types{
+        {"stations", TShapeDataType::Stations},
+        {"surveys", TShapeDataType::Surveys},
+        {"shots", TShapeDataType::SurveyShots},
+        {"split", TShapeDataType::SplitShots},
+        {"feature-points", TShapeDataType::FeatureLocations},
+        {"feature-lines", TShapeDataType::FeatureLines},
+        {"passage", TShapeDataType::Passage},
+        {"prism", TShapeDataType::PolygonPrism},
+        {"mprism", TShapeDataType::MultipatchPrism}};
+    CLI::Option* type = command->add_option(
+        "--type", args->Given.DataTypes,
+        "Data type to convert: stations, surveys, shots, split, feature-points, feature-lines, "
+        "passage, prism or mprism (default: the settings file's, else stations)");
+    type->transform(CLI::CheckedTransformer(types, CLI::ignore_case))->option_text("TYPE");
+    args->Apply.push_back([type, args = args.get()](exporter::TExportOptions& o) {
+        if (type->count() > 0)
+            o.DataTypes = args->Given.DataTypes;
+    });
+    Flag(*command, *args, "--3d,!--2d", LUMORA_FIELD(bool, ThreeD), "3D Shapefile (with heights)");
+    Flag(*command, *args, "--zip,!--no-zip", LUMORA_FIELD(bool, ZipShape),
+         "Also pack the set into a zip archive");
+    command->add_flag("--yes", args->AssumeYes, "Replace existing files without asking");
+    command->callback([args] { RunShapefile(*args); });
+}
+
+#undef LUMORA_FIELD
+
+} // namespace
 
 void AddExportCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand("export", "Write a plot file in an exporter format");
     command->require_subcommand(1);
     AddShapefileCommand(*command);
-    AddExportFormats(*command);
+    AddFormatCommand(*command, "kml", "Write a KML document (passage polygons or shot lines)",
+                     TFormat::Kml);
+    AddFormatCommand(*command, "vrml", "Write a VRML 2.0 world of passages and shot lines",
+                     TFormat::Vrml);
+    AddFormatCommand(*command, "dxf", "Write a DXF drawing (plan or profile)", TFormat::Dxf);
 }
 
 } // namespace lumora::cli

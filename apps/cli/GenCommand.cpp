@@ -1,5 +1,6 @@
 // lumora gen: writes a synthetic plot file for tests, benchmarks and demonstrations.
 #include "Commands.h"
+#include "PassageFlags.h"
 
 #include "survey/PlotGenerator.h"
 
@@ -16,6 +17,7 @@ struct TGenArgs {
     bool Lf = false;
     bool South = false;
     bool Local = false;
+    bool Quiet = false;
     survey::TGenOptions Options;
 };
 
@@ -59,6 +61,7 @@ void AddGenCommand(CLI::App& app) {
                     "Datum name of the O line (default North American 1927, south WGS 1984)");
     gen->add_flag("--local", args->Local, "Local coordinates: no zone and no datum lines");
     gen->add_flag("--ctrl-z", args->Options.EndWithCtrlZ, "End the file with a Ctrl+Z byte");
+    AddQuietFlag(*gen, args->Quiet);
     gen->callback([args] { RunGen(*args); });
 }
 

@@ -1,12 +1,16 @@
 // lumora info: what a surveyor wants to know of a plot file, or the whole model as a dump.
 #include "CliUi.h"
 #include "Commands.h"
+#include "PassageFlags.h"
 
+#include "platform/Error.h"
 #include "survey/PlotReader.h"
 #include "survey/PlotSummary.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -19,6 +23,7 @@ struct TInfoOptions {
     bool Json = false;
     bool Dump = false;
     bool ListNames = false;
+    bool Quiet = false;
 };
 
 void RunInfo(const TInfoOptions& options) {
@@ -35,8 +40,9 @@ void RunInfo(const TInfoOptions& options) {
         out = survey::FormatPlotSummaryJson(data, options.ListNames, seconds);
     else
         out = survey::FormatPlotSummary(data, options.ListNames, seconds);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    // A full disk or a closed pipe must not pass for a summary that was printed.
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
+        throw WriteError(std::string("standard output: ") + std::strerror(errno));
 }
 
 } // namespace
@@ -48,6 +54,7 @@ void AddInfoCommand(CLI::App& app) {
     info->add_flag("--json", options->Json, "print the summary as JSON");
     info->add_flag("--dump", options->Dump, "print every item of the model, one per line");
     info->add_flag("--surveys", options->ListNames, "list section, survey and feature names");
+    AddQuietFlag(*info, options->Quiet);
     info->callback([options] { RunInfo(*options); });
 }
 

@@ -3,6 +3,7 @@
 #include "CaveBuildCli.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/scene/MeshFileWriter.h"
 
 #include <memory>
@@ -18,6 +19,8 @@ struct TMeshArgs {
 };
 
 void RunMesh(const TMeshArgs& args) {
+    if (const auto problem = platform::TargetProblem(args.Output))
+        throw WriteError(args.Output + ": " + *problem);
     CliUi ui;
     TCliCave cave(ui);
     if (!scene::Succeeded(viewer::CreateScene(cave.Scene)))
@@ -25,9 +28,12 @@ void RunMesh(const TMeshArgs& args) {
     StderrCaveProgress progress(args.Cave.Quiet);
     BuildCave(args.Cave, cave.Cave, progress, ui);
     const scene::Frame& model = *cave.Scene.CenterFrame;
-    const scene::Result result = scene::WriteMeshFile(model, args.Output, !args.Binary);
+    std::string reason;
+    const scene::Result result =
+        scene::WriteMeshFile(model, args.Output, !args.Binary, {}, &reason);
     if (result != scene::Result::Ok)
-        throw WriteError(args.Output + ": " + std::string(scene::ResultText(result)));
+        throw WriteError(
+            !reason.empty() ? reason : args.Output + ": " + std::string(scene::ResultText(result)));
     std::size_t faces = 0, vertices = 0;
     passage::CountFacesAndVertices(model, faces, vertices);
     std::cout << "Wrote " << args.Output << " (" << (args.Binary ? "binary" : "text") << ", "

@@ -5,6 +5,8 @@
 
 #include "passage/PassageLib.h"
 #include "passage/PassageObj.h"
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "survey/PlotReader.h"
 #include "survey/SuiteSettings.h"
 
@@ -25,10 +27,9 @@ using passage::T3DVector;
 struct TPassagesArgs {
     std::string FileName;
     std::string ObjFileName;
-    passage::TPassageOptions Options; // starts from the initial values of the passage options
-    bool NoExpand = false;
-    bool NoMerge = false;
-    bool NoVertical = false;
+    TWallFlags Walls; // over the initial values of the passage options
+    bool Center = false;
+    bool Quiet = false;
 };
 
 struct TPassageCounts {
@@ -47,10 +48,11 @@ std::string Fixed(double value, int digits) {
 // Stores the command's choices in the process's passage options, as every caller of a run does.
 void StoreOptions(const TPassagesArgs& args) {
     passage::TPassageOptions& options = passage::PassageOptions();
-    options = args.Options;
-    options.ExpandWalls = !args.NoExpand;
-    options.MergePass = !args.NoMerge;
-    options.VerticalPrisms = !args.NoVertical;
+    options = passage::TPassageOptions{};
+    TWallChoices choices = ChoicesOf(options);
+    args.Walls.ApplyGiven(choices);
+    StoreChoices(choices, options);
+    options.CenterOnCave = args.Center;
 }
 
 TPassageCounts Generate(passage::TObjMesh* mesh) {
@@ -77,8 +79,11 @@ TPassageCounts Generate(passage::TObjMesh* mesh) {
 }
 
 void RunPassages(const TPassagesArgs& args) {
+    if (!args.ObjFileName.empty())
+        if (const auto problem = platform::TargetProblem(args.ObjFileName))
+            throw WriteError(args.ObjFileName + ": " + *problem);
     StoreOptions(args);
-    if (args.Options.MetricUnits)
+    if (passage::PassageOptions().MetricUnits)
         survey::ReadUnitSettings();
     CliUi ui;
     survey::LoadPlotFile(survey::PlotData(), args.FileName, {}, ui);
@@ -103,9 +108,10 @@ void RunPassages(const TPassagesArgs& args) {
 }
 
 void AddOptionFlags(CLI::App& command, TPassagesArgs& args) {
-    AddPassageFlags(command, args);
-    passage::TPassageOptions& o = args.Options;
-    command.add_flag("--center", o.CenterOnCave, "Subtract the centre of the plot bounds");
+    args.Walls.Add(command, ChoicesOf(passage::TPassageOptions{}));
+    command.add_flag("--center", args.Center,
+                     "Subtract the centre of the plot bounds" + DefaultText(false));
+    AddQuietFlag(command, args.Quiet);
 }
 
 } // namespace

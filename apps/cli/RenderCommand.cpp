@@ -6,6 +6,10 @@
 #include "platform/render/GlRenderer.h"
 #include "platform/render/HeadlessContext.h"
 
+#include "platform/SafeFile.h"
+
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 
 #include <cstdio>
@@ -73,7 +77,20 @@ void RenderOnce(viewer::TViewerScene& s, const render::GlRenderer& renderer) {
     s.Device->Update();
 }
 
+// Encodes the picture in memory and writes it whole, so a full disk never leaves a truncated
+// picture nor destroys the old one.
+void WritePng(const QImage& image, const std::string& fileName) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG"))
+        throw WriteError(fileName + ": the picture could not be encoded");
+    platform::WriteFileContents(fileName, std::string_view(bytes.constData(), bytes.size()));
+}
+
 void RunRender(const TRenderArgs& args) {
+    if (const auto problem = platform::TargetProblem(args.Output))
+        throw WriteError(args.Output + ": " + *problem);
     int width = 0, height = 0;
     ParseSize(args.Size, width, height);
     render::HeadlessContext context(width, height);
@@ -92,9 +109,7 @@ void RunRender(const TRenderArgs& args) {
     TurnModel(args, s);
     context.MakeCurrent();
     RenderOnce(s, renderer);
-    const QImage image = context.ReadImage();
-    if (!image.save(QString::fromStdString(args.Output), "PNG"))
-        throw WriteError(args.Output + ": the picture could not be written");
+    WritePng(context.ReadImage(), args.Output);
     std::cout << "Wrote " << args.Output << " (" << width << "x" << height << ", "
               << s.Device->GetTrianglesDrawn() << " triangles, " << context.Info().Renderer
               << ")\n";

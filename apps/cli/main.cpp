@@ -1,5 +1,6 @@
 // lumora: the command-line face of Lumora (info, gen, and the other subcommands).
 #include "Commands.h"
+#include "PassageFlags.h"
 
 #include "platform/Error.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv) {
     CLI::App app{"Lumora: plot files of cave surveys on the command line"};
+    app.formatter(lumora::cli::MakeHelpFormatter()); // before the subcommands, which copy it
     app.require_subcommand(1);
     lumora::cli::AddInfoCommand(app);
     lumora::cli::AddGenCommand(app);

@@ -1,6 +1,7 @@
 #include "exporter/ShapeGlobal.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "survey/SuiteSettings.h"
 
 #include <algorithm>
@@ -83,6 +84,22 @@ std::string DefaultSetName(const std::string& plotFileName, bool threeD, TShapeD
            suffix;
 }
 
+std::optional<std::string> SetNameProblem(const std::string& chosenName) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(chosenName, ec);
+    if (status.type() == std::filesystem::file_type::directory)
+        return chosenName + ": Is a directory; give the set's name, such as " +
+               (std::filesystem::path(chosenName) / "cave").string();
+    if (!ec && status.type() != std::filesystem::file_type::regular)
+        return chosenName + ": Not a regular file";
+    const std::filesystem::path path(chosenName);
+    const std::string baseName = (path.parent_path() / path.stem()).string() + ".";
+    for (const char* extension : {"shp", "shx", "dbf", "prj", "zip"})
+        if (const auto problem = platform::TargetProblem(baseName + extension))
+            return baseName + extension + ": " + *problem;
+    return std::nullopt;
+}
+
 int RoundPercent(double done, double total) {
     return total == 0 ? 0 : static_cast<int>(std::nearbyint(100.0 * done / total));
 }
@@ -102,6 +119,8 @@ bool TShapeWriter::OpenShapeFiles(const std::string& plotFileName, TShapeKind ki
         m_Io.ChooseSetName ? m_Io.ChooseSetName(offered) : std::optional<std::string>(offered);
     if (!chosen || chosen->empty())
         return false;
+    if (const auto problem = SetNameProblem(*chosen))
+        throw WriteError(*problem);
     std::filesystem::path path(*chosen);
     const std::string baseName = (path.parent_path() / path.stem()).string() + ".";
     if (!ConfirmReplacing(baseName))

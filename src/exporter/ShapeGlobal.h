@@ -37,6 +37,11 @@ std::int32_t ShapeTypeOf(TShapeKind kind, bool threeD);
 // "3D" or "2D", and the data type's suffix ("sta", "srv", ...; "___" for any other).
 std::string DefaultSetName(const std::string& plotFileName, bool threeD, TShapeDataType dataType);
 
+// Why chosenName cannot name a Shapefile set, or nothing when it can: it names a folder or a
+// device (a set is named by its files' common name), or one of the set's files (.shp, .shx, .dbf,
+// .prj, .zip) would be a folder, a device or in a missing folder. The message names the file.
+std::optional<std::string> SetNameProblem(const std::string& chosenName);
+
 inline constexpr const char* kProcessingText = "Processing Data";
 inline constexpr const char* kCompletedText = "Conversion Completed";
 
@@ -72,7 +77,8 @@ public:
 
     // Asks for the set's name and creates its main and index files. False (nothing created)
     // when no plot file is loaded ("No Plot File Open"), the dialog is cancelled, or the user
-    // declines replacing the set's existing files. Throws WriteError when a file cannot be made.
+    // declines replacing the set's existing files. Throws WriteError when a file cannot be made,
+    // and before asking anything when the name is unusable (SetNameProblem).
     bool OpenShapeFiles(const std::string& plotFileName, TShapeKind kind, bool threeD);
     // Patches both files' lengths, closes them and saves the table beside them.
     void CloseShapeFiles();

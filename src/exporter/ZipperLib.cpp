@@ -267,9 +267,11 @@ void TZipper::Close() {
     m_Comment.clear();
     m_DirectoryOffset = 0;
     IsZipFile = false;
-    if (m_Fd >= 0)
-        ::close(m_Fd);
+    const int fd = m_Fd;
     m_Fd = -1;
+    // A write the file system kept back may fail only here.
+    if (fd >= 0 && ::close(fd) != 0)
+        throw WriteError(FileName + ": close failed: " + std::strerror(errno));
 }
 
 void TZipper::Open(const std::string& fileName) {

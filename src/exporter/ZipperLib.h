@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace lumora::exporter {
@@ -35,7 +36,10 @@ struct TZipEntry {
 class TZipper {
 public:
     TZipper() = default;
-    ~TZipper() { Close(); }
+    ~TZipper() {
+        if (m_Fd >= 0)
+            ::close(m_Fd);
+    }
     TZipper(const TZipper&) = delete;
     TZipper& operator=(const TZipper&) = delete;
 
@@ -64,7 +68,8 @@ public:
     // several threads at once (the entries' data may differ from a one-piece deflate, never what
     // it inflates to). Nothing is added when a file is refused or cannot be read.
     void AddFiles(const std::vector<std::string>& fileNames);
-    // Forgets the entries and closes the archive file.
+    // Forgets the entries and closes the archive file. Throws lumora::WriteError naming the
+    // archive when closing fails (the file system may report a failed write only then).
     void Close();
 
     const std::vector<TZipEntry>& Entries() const { return m_Entries; }

@@ -1,6 +1,7 @@
 #include "passage/PassageObj.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <bit>
 #include <cerrno>
@@ -16,14 +17,6 @@ namespace {
 // Bits of a coordinate, with -0 read as +0 so that equal numbers share a vertex.
 std::uint64_t KeyBits(double value) {
     return std::bit_cast<std::uint64_t>(value + 0.0);
-}
-
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::string Reason() {
-    return errno != 0 ? std::strerror(errno) : "write failed";
 }
 
 // Appends the shortest text that reads back as exactly value.
@@ -72,16 +65,12 @@ void TObjMesh::AddTriangle(const survey::T3DVector& a, const survey::T3DVector& 
 }
 
 void TObjMesh::Write(const std::string& fileName) const {
-    errno = 0;
-    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(fileName.c_str(), "wb"));
-    if (!file)
-        throw WriteError(fileName + ": " + Reason());
+    platform::TSafeFile file(fileName);
     std::string text = "# Lumora passage walls and end caps\n";
     auto flush = [&](bool always) {
         if (!always && text.size() < (1u << 20))
             return;
-        if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())
-            throw WriteError(fileName + ": " + Reason());
+        file.Write(text);
         text.clear();
     };
     for (const survey::T3DVector& v : m_Vertices) {
@@ -105,8 +94,7 @@ void TObjMesh::Write(const std::string& fileName) const {
         flush(false);
     }
     flush(true);
-    if (std::fflush(file.get()) != 0 || std::fclose(file.release()) != 0)
-        throw WriteError(fileName + ": " + Reason());
+    file.Commit();
 }
 
 } // namespace lumora::passage

@@ -23,8 +23,9 @@ public:
     std::int64_t FaceCount() const { return static_cast<std::int64_t>(m_FaceSizes.size()); }
     const std::vector<survey::T3DVector>& Vertices() const { return m_Vertices; }
 
-    // Writes the mesh to fileName, replacing it. Throws WriteError naming the file and the
-    // reason when it cannot be written completely.
+    // Writes the mesh to fileName through a temporary file beside it, which replaces the old
+    // file only when complete. Throws WriteError naming the file and the reason; the old file is
+    // untouched then.
     void Write(const std::string& fileName) const;
 
 private:

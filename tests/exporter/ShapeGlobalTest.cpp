@@ -308,28 +308,38 @@ TEST(ShapeGlobal, FailedWritesNameTheFileAndLeaveNoProjectionOrArchive) {
     TempDir dir;
     RecordingUi ui;
     TPlotData data;
-    MakePlot(data, "MDD");
-    std::filesystem::create_directory(dir.File("set.dbf")); // the table cannot be created
+    MakePlot(data, "MDDDDDDDDDDDDDDDDDDD");
     std::vector<std::string> statuses;
     TShapeExportIo io;
     io.Ui = &ui;
     io.ChooseSetName = [&](const std::string&) { return std::optional(dir.File("set")); };
     io.ShowStatus = [&](const std::string& s) { statuses.push_back(s); };
-    ui.Answers.push_back(true);
     TExportOptions options;
     options.ZipShape = true;
+    try {
+        FileSizeLimit full(300); // the disk fills while the shapes are written
+        ExportShapefile(data, "cave.plt", options, io);
+        FAIL() << "no exception";
+    } catch (const lumora::WriteError& e) {
+        EXPECT_NE(std::string(e.what()).find(dir.File("set.")), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.File("set.shp"))); // the set keeps what it wrote
+    EXPECT_FALSE(std::filesystem::exists(dir.File("set.prj")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("set.zip")));
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kCompletedText), 0);
+
+    // A name that cannot hold the set is refused before anything is written or asked.
+    TempDir other;
+    std::filesystem::create_directory(other.File("set.dbf"));
+    io.ChooseSetName = [&](const std::string&) { return std::optional(other.File("set")); };
     try {
         ExportShapefile(data, "cave.plt", options, io);
         FAIL() << "no exception";
     } catch (const lumora::WriteError& e) {
-        EXPECT_NE(std::string(e.what()).find(dir.File("set.dbf")), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()), other.File("set.dbf") + ": Is a directory");
     }
-    EXPECT_TRUE(std::filesystem::exists(dir.File("set.shp")));
-    EXPECT_EQ(Int32BE(ReadFile(dir.File("set.shp")), 24) * 2,
-              static_cast<int>(ReadFile(dir.File("set.shp")).size()));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("set.prj")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("set.zip")));
-    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kCompletedText), 0);
+    EXPECT_EQ(FolderEntries(other.Path().string()), std::vector<std::string>{"set.dbf"});
+    EXPECT_TRUE(ui.Questions.empty());
 
     TExportOptions again;
     io.ChooseSetName = [&](const std::string&) { return std::optional(dir.File("no/such/set")); };

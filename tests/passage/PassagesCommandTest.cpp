@@ -90,7 +90,7 @@ TEST_F(PassagesCommand, PrintsTheLibrarysCountsAndTheEstimate) {
 TEST_F(PassagesCommand, PassesEveryOptionToTheGenerator) {
     const CommandResult result =
         Run("--shape square --round 2 --corner 30 --substitute 0 --no-expand --no-merge "
-            "--no-vertical --vertical 60 --hidden --center --seal");
+            "--no-vertical --vertical-threshold 60 --hidden --center --seal");
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     TPassageOptions options;
     options.PassShape = TPassShape::Square;

@@ -1,7 +1,10 @@
 #include "platform/scene/MeshFileWriter.h"
 
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/scene/XFileStream.h"
 
+#include <cerrno>
 #include <fstream>
 
 namespace lumora::scene {
@@ -147,11 +150,33 @@ void WriteMesh(XFileStream& out, const MeshBuilder& mesh, const MeshOptions& opt
     out.End();
 }
 
+bool WriteMeshStream(std::ostream& file, bool text, std::span<const MeshBuilder* const> meshes,
+                     const MeshOptions& options, const XFileProgress& step);
+
+// Writes the meshes through a temporary file that replaces path only when complete.
 Result WriteMeshes(const std::string& path, bool text, std::span<const MeshBuilder* const> meshes,
-                   const MeshOptions& options, const XFileProgress& step) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return Result::WriteFailed;
+                   const MeshOptions& options, const XFileProgress& step, std::string* reason) {
+    try {
+        platform::TSafeFile safe(path);
+        std::ofstream file(safe.TempPath(), std::ios::binary | std::ios::trunc);
+        if (file && WriteMeshStream(file, text, meshes, options, step)) {
+            file.close();
+            if (file) {
+                safe.Commit();
+                return Result::Ok;
+            }
+        }
+        safe.Fail(errno != 0 ? errno : EIO);
+    } catch (const WriteError& e) {
+        if (reason)
+            *reason = e.what();
+    }
+    return Result::WriteFailed;
+}
+
+bool WriteMeshStream(std::ostream& file, bool text, std::span<const MeshBuilder* const> meshes,
+                     const MeshOptions& options, const XFileProgress& step) {
+    errno = 0;
     XFileStream out(file, text);
     out.Begin("Header", "");
     out.NewLine();
@@ -160,13 +185,10 @@ Result WriteMeshes(const std::string& path, bool text, std::span<const MeshBuild
     for (const MeshBuilder* mesh : meshes) {
         WriteMesh(out, *mesh, options, step);
         if (!out.Finish())
-            return Result::WriteFailed;
+            return false;
         Step(step);
     }
-    if (!out.Finish())
-        return Result::WriteFailed;
-    file.close();
-    return file ? Result::Ok : Result::WriteFailed;
+    return out.Finish();
 }
 
 } // namespace
@@ -175,18 +197,18 @@ Result WriteXFile(const std::string& path, bool text, std::span<const MeshBuilde
                   unsigned options) {
     MeshOptions meshOptions;
     meshOptions.Parts = options;
-    return WriteMeshes(path, text, meshes, meshOptions, {});
+    return WriteMeshes(path, text, meshes, meshOptions, {}, nullptr);
 }
 
 Result WriteMeshFile(const Frame& modelFrame, const std::string& path, bool text,
-                     const XFileProgress& step) {
+                     const XFileProgress& step, std::string* reason) {
     std::vector<const MeshBuilder*> meshes;
     for (const VisualPtr& visual : modelFrame.GetVisuals())
         if (const auto* mesh = dynamic_cast<const MeshBuilder*>(visual.get()))
             meshes.push_back(mesh);
     MeshOptions options;
     options.ModelColors = true;
-    return WriteMeshes(path, text, meshes, options, step);
+    return WriteMeshes(path, text, meshes, options, step, reason);
 }
 
 int MeshFileProgressMaximum(const Frame& modelFrame) {

@@ -26,8 +26,10 @@ Result WriteXFile(const std::string& path, bool text, std::span<const MeshBuilde
 // 10, specular and emissive white, unless the first face has a material: then red, green and blue
 // come from the face's colour (alpha stays 1) and the rest from the material. A mesh without
 // normals gets no MeshNormals object (an empty one would make the file unreadable).
+// The file is written through a temporary file beside it: WriteFailed leaves no partial file and
+// any old file untouched, and puts "PATH: reason" into *reason when given.
 Result WriteMeshFile(const Frame& modelFrame, const std::string& path, bool text,
-                     const XFileProgress& step = {});
+                     const XFileProgress& step = {}, std::string* reason = nullptr);
 
 // Number of progress steps WriteMeshFile takes for a frame: 5 per visual.
 int MeshFileProgressMaximum(const Frame& modelFrame);
