@@ -258,13 +258,14 @@ void Say(const std::string& line) {
     std::cout << line << '\n';
 }
 
-// The export's gauge as lines on stderr, one per tenth, unless -q.
+// The export's gauge as lines on stderr, one per tenth it moves on, unless -q. (The window's
+// gauge drops back to 0 when an export is done; a line would only confuse.)
 std::function<void(int)> GaugeLines(const TExportArgs& args) {
     if (args.Quiet)
         return {};
     auto shown = std::make_shared<int>(-1);
     return [shown](int percent) {
-        if (*shown >= 0 && percent / 10 == *shown / 10)
+        if (*shown >= 0 && percent / 10 <= *shown / 10)
             return;
         *shown = percent;
         std::cerr << "Exporting: " << percent << "%\n";

@@ -218,7 +218,7 @@ private:
             for (std::int32_t k = range.First; k <= range.Last; ++k) {
                 TPlotRecord r = Load(k);
                 if (r.RecordType == 'M')
-                    Progress(RoundPercent(100.0 * k, total));
+                    Progress(RoundPercent(k, total));
                 if (r.RecordType == 'D' && previous) {
                     if (m_Plan.Ticks)
                         WriteTicks(*previous, r);

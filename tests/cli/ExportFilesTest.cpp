@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,56 @@ TEST(ExportFiles, AShapefileSetOnAFullDiskSaysSo) {
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_TRUE(Contains(r.Err, dir.File("walls.")) && Contains(r.Err, "File too large")) << r.Err;
     EXPECT_FALSE(Contains(r.Out, "Conversion Completed")) << r.Out;
+}
+
+TEST(ExportFiles, AFailedCloseIsAFailedExport) {
+    TempDir dir;
+    const std::string cave = GenerateCave(dir);
+    auto failingClose = [](const std::string& pattern) {
+        return "LD_PRELOAD=" + ShellQuote(LUMORA_FAILCLOSE) +
+               " LUMORA_FAIL_CLOSE=" + ShellQuote(pattern) + " ";
+    };
+    // The archive of a set: its last write may be lost on close.
+    CommandResult r = RunCommand(failingClose("set.zip") +
+                                 Lumora("export shapefile -q --zip --type shots " +
+                                        ShellQuote(cave) + " -o " + ShellQuote(dir.File("set"))));
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(Contains(r.Err, dir.File("set.zip") + ": close failed: Input/output error"))
+        << r.Err;
+    EXPECT_FALSE(Contains(r.Out, "Conversion Completed")) << r.Out;
+    EXPECT_FALSE(fs::exists(dir.File("set.zip")));
+    // A single file: the temporary file's close fails, the good file stays.
+    const std::string dxf = dir.File("good.dxf");
+    ASSERT_EQ(
+        RunCommand(Lumora("export dxf " + ShellQuote(cave) + " -o " + ShellQuote(dxf))).ExitCode,
+        0);
+    const std::string good = ReadFile(dxf);
+    r = RunCommand(
+        failingClose("good.dxf.*") +
+        Lumora("export dxf -q --no-labels " + ShellQuote(cave) + " -o " + ShellQuote(dxf)));
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "lumora: " + dxf + ": Input/output error\n");
+    EXPECT_TRUE(ReadFile(dxf) == good);
+}
+
+TEST(ExportFiles, TheGaugeMovesForwardWithinAHundredPercent) {
+    TempDir dir;
+    const std::string cave = GenerateCave(dir, 3000);
+    for (const std::string format : {"dxf", "vrml", "kml", "shapefile --type prism"}) {
+        const CommandResult r = RunCommand(InFolder(dir, "export " + format + " cave.plt"));
+        ASSERT_EQ(r.ExitCode, 0) << format << r.Err;
+        std::istringstream lines(r.Err);
+        std::string line;
+        int last = -1;
+        while (std::getline(lines, line)) {
+            ASSERT_EQ(line.rfind("Exporting: ", 0), 0u) << format << ": " << line;
+            const int percent = std::stoi(line.substr(11));
+            EXPECT_GE(percent, last) << format;
+            EXPECT_LE(percent, 100) << format;
+            last = percent;
+        }
+        EXPECT_GE(last, 50) << format;
+    }
 }
 
 TEST(ExportFiles, UnusableSetNamesAreRefusedBeforeAnythingIsWritten) {
