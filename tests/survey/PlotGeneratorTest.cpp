@@ -22,10 +22,10 @@
 namespace lumora::survey {
 namespace {
 
-using test::TempDir;
 using test::FileSizeLimit;
 using test::FolderEntries;
 using test::ReadFile;
+using test::TempDir;
 
 std::string Generate(const TGenOptions& options, TGenStats* stats = nullptr) {
     std::ostringstream out;
