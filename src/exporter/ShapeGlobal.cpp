@@ -220,8 +220,12 @@ void TShapeWriter::WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::
                                     const T3DVector& boxMin, const T3DVector& boxMax, double zMin,
                                     double zMax, bool includeHidden, bool metres) {
     const survey::TPlotArray& shots = m_Data.Shots;
+    // A hidden draw counts as a draw when hidden shots are included; when they are left out it
+    // breaks the run as a move does, so that no line joins the stations on either side of it.
     auto typeOf = [&](std::int32_t i) {
         const char t = shots.RecordType(i);
+        if (t == 'd')
+            return includeHidden ? 'D' : 'M';
         return includeHidden ? static_cast<char>(std::toupper(static_cast<unsigned char>(t))) : t;
     };
     m_RunPoints.clear();

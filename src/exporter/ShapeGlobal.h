@@ -115,7 +115,8 @@ public:
     void WritePointRecord(TBinaryFile& main, const T3DVector& p) const;
     void WritePointZRecord(TBinaryFile& main, const T3DVector& p) const;
     // The points of the plot records first..last by the run rule: a draw is a point, a move
-    // followed by a draw starts a part; box and Z range are written as given (already in the
+    // followed by a draw starts a part, and a hidden draw is a draw when includeHidden, else a
+    // move (so "M D d D" gives two parts); box and Z range are written as given (already in the
     // chosen unit).
     void WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::int32_t last,
                           const T3DVector& boxMin, const T3DVector& boxMax, double zMin,

@@ -246,3 +246,65 @@ TEST(KMLExport, AFileThatCannotBeWrittenIsAnErrorAndTheCursorComesBack) {
         EXPECT_FALSE(ui.Busy);
     }
 }
+
+namespace {
+
+// The points of every line string GDAL reads, one list per line string, in the order read.
+std::vector<std::vector<std::array<double, 2>>> PeerLines(const std::string& peer) {
+    std::vector<std::vector<std::array<double, 2>>> lines;
+    static const std::regex group("\\(([^()]*)\\)");
+    const std::size_t at = peer.find("MULTILINESTRING");
+    EXPECT_NE(at, std::string::npos) << peer;
+    if (at == std::string::npos)
+        return lines;
+    const std::string body = peer.substr(at, peer.find('\n', at) - at);
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), group);
+         it != std::sregex_iterator(); ++it) {
+        lines.emplace_back();
+        std::istringstream tuples((*it)[1].str());
+        for (std::string tuple; std::getline(tuples, tuple, ',');) {
+            std::istringstream numbers(tuple);
+            std::array<double, 2> p{};
+            numbers >> p[0] >> p[1];
+            lines.back().push_back(p);
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+// North 30 m, a hidden shot east 30 m, north 30 m again: GDAL reads two line strings, A1 to A2
+// and A3 to A4, where PROJ puts those stations; nothing joins A2 to A4.
+TEST(KMLExport, ALeftOutHiddenShotBreaksTheLine) {
+    TempDir dir;
+    TCaveBuilder cave;
+    cave.Survey("A");
+    const std::vector<std::array<double, 2>> utm{
+        {510000, 3800000}, {510000, 3800030}, {510030, 3800030}, {510030, 3800060}};
+    const char types[] = {'M', 'D', 'd', 'D'};
+    for (int i = 0; i < 4; ++i)
+        cave.Rec(types[i], "A" + std::to_string(i + 1), Utm(utm[i][0], utm[i][1]));
+    TExportOptions o;
+    o.Kml.Datum = 22;
+    const std::string file = dir.File("lines.kml");
+    WriteKml(cave.Data, o, file, true);
+    const auto lines = PeerLines(PeerRead(file));
+    const auto expected = Cs2cs("+datum=WGS84", utm);
+    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(lines.size(), 2u);
+    const int stations[2][2] = {{0, 1}, {2, 3}};
+    for (int line = 0; line < 2; ++line) {
+        ASSERT_EQ(lines[line].size(), 2u) << line;
+        for (int k = 0; k < 2; ++k)
+            for (int axis = 0; axis < 2; ++axis)
+                EXPECT_NEAR(lines[line][k][axis], expected[stations[line][k]][axis], 1e-7)
+                    << line << " " << k;
+    }
+    // With hidden shots the traverse is one line through all four stations.
+    o.ShowHidden = true;
+    WriteKml(cave.Data, o, file, true);
+    const auto all = PeerLines(PeerRead(file));
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].size(), 4u);
+}

@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 using namespace lumora::exporter;
 using namespace lumora::test;
@@ -220,8 +223,9 @@ TEST(ShapeLayers, SurveysListEverySurveyWithItsBounds) {
     const std::string ogr = e.Ogr();
     EXPECT_EQ(FeatureCount(ogr), 4) << ogr;
     EXPECT_TRUE(Has(ogr, "Geometry: 3D Measured Line String")) << ogr;
-    EXPECT_TRUE(Has(ogr, "MULTILINESTRING ZM ((1000 2000 100 0,1010 2000 95 0,1020 2010 92 0),"
-                         "(1010 2000 95 0,1010 1990 94 0))"))
+    // The hidden A3 breaks the line: A2 and A4 are not joined, the next part starts at A3.
+    EXPECT_TRUE(Has(ogr, "MULTILINESTRING ZM ((1000 2000 100 0,1010 2000 95 0),"
+                         "(1010 2010 95 0,1020 2010 92 0),(1010 2000 95 0,1010 1990 94 0))"))
         << ogr;
     EXPECT_TRUE(Has(ogr, "QUILTRA_EMA (Real) = 1020")) << ogr;
     const std::string rows = e.Rows("SURVEY,MONTH,DAY,YEAR,QUILTRA_VMI");
@@ -535,4 +539,103 @@ TEST(ShapeLayers, PrismTablePassBesideTheShapePassWritesTheSameBytes) {
         EXPECT_EQ(rows, (shx.size() - 100) / 8);
         EXPECT_EQ(dbf.back(), '\x1a');
     }
+}
+
+namespace {
+
+// The points of every geometry ogrinfo prints, one list per innermost bracket (a point, a line,
+// a part or a ring), in the order printed.
+std::vector<std::vector<T3DVector>> OgrPointLists(const std::string& ogr) {
+    std::vector<std::vector<T3DVector>> lists;
+    static const std::regex geometry(
+        "^  (POINT|LINESTRING|MULTILINESTRING|POLYGON|MULTIPOLYGON|TIN|GEOMETRYCOLLECTION)"
+        "( ZM| Z| M)? (.*)$");
+    static const std::regex group("\\(([^()]*)\\)");
+    std::istringstream lines(ogr);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (!std::regex_match(line, m, geometry))
+            continue;
+        const std::string dims = m[2];
+        const bool hasZ = dims == " Z" || dims == " ZM";
+        const std::string body = m[3];
+        for (auto it = std::sregex_iterator(body.begin(), body.end(), group);
+             it != std::sregex_iterator(); ++it) {
+            lists.emplace_back();
+            std::istringstream tuples((*it)[1].str());
+            for (std::string tuple; std::getline(tuples, tuple, ',');) {
+                std::istringstream numbers(tuple);
+                T3DVector p;
+                numbers >> p.X >> p.Y;
+                if (hasZ)
+                    numbers >> p.Z;
+                lists.back().push_back(p);
+            }
+        }
+    }
+    return lists;
+}
+
+// North 100 ft, a hidden shot east 100 ft, north 100 ft again.
+void BuildHiddenBend(TPlotBuilder& b) {
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "A1", {0, 0, 0});
+    b.Rec('D', "A2", {0, 100, 0});
+    b.Rec('d', "A3", {100, 100, 0});
+    b.Rec('D', "A4", {100, 200, 0});
+}
+
+// Distance in plan from p to the middle part (20 % to 80 %) of the diagonal from A2 to A4, along
+// which a passage or line would run if the hidden shot joined its neighbours.
+double FromTheDiagonal(const T3DVector& p) {
+    const double t = std::clamp((p.X + p.Y - 100.0) / 200.0, 0.2, 0.8);
+    return std::hypot(p.X - 100.0 * t, p.Y - (100.0 + 100.0 * t));
+}
+
+} // namespace
+
+// Walls (prisms, multipatches), outlines, run polylines and shots as GDAL reads them: no point
+// and no edge lies on the diagonal that would join the stations either side of the hidden shot.
+TEST(ShapeLayers, ALeftOutHiddenShotJoinsNothingInAnySet) {
+    TPlotBuilder b;
+    BuildHiddenBend(b);
+    for (auto type :
+         {TShapeDataType::PolygonPrism, TShapeDataType::MultipatchPrism, TShapeDataType::Passage,
+          TShapeDataType::Surveys, TShapeDataType::SurveyShots}) {
+        TExport e;
+        TExportOptions o = Options(type);
+        o.Walls.RoundDepth = 2;
+        ASSERT_TRUE(e.Run(b.Data, o));
+        const auto lists = OgrPointLists(e.Ogr());
+        ASSERT_FALSE(lists.empty()) << static_cast<int>(type);
+        for (const auto& points : lists) {
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const T3DVector& p = points[i];
+                EXPECT_GT(FromTheDiagonal(p), 15.0)
+                    << static_cast<int>(type) << " point " << p.X << " " << p.Y;
+                if (i == 0)
+                    continue;
+                const T3DVector middle =
+                    lumora::survey::Scale(lumora::survey::Add(points[i - 1], p), 0.5);
+                EXPECT_GT(FromTheDiagonal(middle), 15.0)
+                    << static_cast<int>(type) << " edge through " << middle.X << " " << middle.Y;
+            }
+        }
+    }
+}
+
+// Rows of the prism table follow the faces: none for the hidden shot, and the shot after it
+// runs from the hidden record's station.
+TEST(ShapeLayers, PrismRowsOfALeftOutHiddenShot) {
+    TPlotBuilder b;
+    BuildHiddenBend(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::PolygonPrism)));
+    EXPECT_EQ(FeatureCount(e.Ogr()), 16);
+    std::string expected;
+    for (const char* shot : {"A1|A2|", "A3|A4|"})
+        for (int face = 1; face <= 8; ++face)
+            expected += shot + std::to_string(face) + ".0\n";
+    EXPECT_EQ(e.Rows("FR_STATION,TO_STATION,FACE"), expected);
 }
