@@ -183,6 +183,25 @@ TEST(ShapeGlobal, ALeftOutHiddenDrawBreaksTheRunAsAMove) {
     EXPECT_EQ(xs(r), (std::vector<double>{0, 10, 30, 40}));
 }
 
+// The header's box holds every record, in both files: the box the layer gave at the start
+// (the plot's bounds) is replaced by that of the points written.
+TEST(ShapeGlobal, HeaderBoxIsTheBoxOfTheRecordsWritten) {
+    for (bool threeD : {true, false}) {
+        TOpenSet set("MDD", skLine, threeD);
+        set.Writer->AddShape([&](TBinaryFile& main) {
+            set.Writer->WriteSegmentPolyline(main, {-3, 7, 2}, {25, -1, -9});
+        });
+        set.Writer->AddShape([&](TBinaryFile& main) {
+            set.Writer->WriteSegmentPolyline(main, {1, 2, 3}, {4, 40, 6});
+        });
+        set.Writer->CloseShapeFiles();
+        const double box[] = {-3, -1, 25, 40, -9, 6};
+        for (const std::string& file : {set.Main(), set.Index()})
+            for (int i = 0; i < 6; ++i)
+                EXPECT_EQ(DoubleLE(file, 36 + 8 * i), box[i]) << threeD << " " << i;
+    }
+}
+
 TEST(ShapeGlobal, RecordsAreNumberedAndIndexed) {
     TOpenSet set("MDD", skLine, false);
     for (int i = 0; i < 3; ++i)

@@ -639,3 +639,114 @@ TEST(ShapeLayers, PrismRowsOfALeftOutHiddenShot) {
             expected += shot + std::to_string(face) + ".0\n";
     EXPECT_EQ(e.Rows("FR_STATION,TO_STATION,FACE"), expected);
 }
+
+namespace {
+
+// A generated cave of a few hundred stations, with features, surveys and hidden shots.
+TPlotData& SmallGeneratedCave() {
+    static TPlotData data;
+    if (!data.Loaded) {
+        TempDir dir;
+        lumora::survey::TGenOptions gen;
+        gen.Stations = 600;
+        gen.Seed = 7;
+        lumora::survey::GeneratePlotFile(dir.File("cave.plt"), gen);
+        RecordingUi ui;
+        lumora::survey::LoadPlotFile(data, dir.File("cave.plt"), {}, ui);
+        // The generator writes point features only: add a line feature (a stream) at the end.
+        lumora::survey::TSurveyRecord stream;
+        stream.Name.Assign("Stream");
+        stream.SurveyKind = 1;
+        stream.IsFeature = true;
+        stream.FirstShot = data.Shots.Count();
+        stream.FirstTraverse = data.TraverseStarts.Count();
+        const T3DVector start = data.FirstStation;
+        const T3DVector end{start.X + 40, start.Y - 30, start.Z - 5};
+        stream.MinBounds = lumora::survey::VecMin(start, end);
+        stream.MaxBounds = lumora::survey::VecMax(start, end);
+        data.Surveys.Add(stream);
+        data.TraverseStarts.Add(data.Shots.Count());
+        for (const auto& [type, p] : {std::pair{'M', start}, std::pair{'D', end}}) {
+            TPlotRecord r;
+            r.RecordType = type;
+            r.Station.Assign(type == 'M' ? "ST1" : "ST2");
+            r.Position = p;
+            data.Shots.Add(r);
+        }
+    }
+    return data;
+}
+
+// The header's box of a main or index file: Xmin, Ymin, Xmax, Ymax, Zmin, Zmax.
+std::array<double, 6> HeaderBox(const std::string& file) {
+    const std::string bytes = ReadFile(file);
+    std::array<double, 6> box{};
+    EXPECT_GE(bytes.size(), 100u) << file;
+    if (bytes.size() >= 100)
+        std::memcpy(box.data(), bytes.data() + 36, sizeof box);
+    return box;
+}
+
+} // namespace
+
+// Every set type of a generated cave, in 3D feet and in 2D metres: the box of the header (as
+// GDAL reports it, and in the index file alike) bounds every point of every shape GDAL reads, and
+// no more than them.
+TEST(ShapeLayers, HeaderBoxesBoundEveryShapeTightly) {
+    TPlotData& data = SmallGeneratedCave();
+    const TPolygonBounds bounds{
+        {{T3DVector{1840000, 13336000, 3000}, T3DVector{1840000, 13336000, 2900}},
+         {T3DVector{1840500, 13336000, 3000}, T3DVector{1840500, 13336000, 2900}},
+         {T3DVector{1840500, 13336400, 3100}, T3DVector{1840500, 13336400, 2800}}}};
+    for (int type = 0; type <= 10; ++type) {
+        for (bool threeD : {true, false}) {
+            const auto dataType = static_cast<TShapeDataType>(type);
+            const bool prism = type >= 7;
+            if (prism && !threeD)
+                continue;
+            TExport e;
+            TExportOptions o = Options(dataType);
+            o.ThreeD = threeD;
+            o.Meters = !threeD;
+            ASSERT_TRUE(e.Run(data, o, bounds)) << type;
+            const std::string what = std::to_string(type) + (threeD ? " 3D" : " 2D");
+            const auto box = HeaderBox(e.File("shp"));
+            EXPECT_EQ(HeaderBox(e.File("shx")), box) << what;
+            const CommandResult summary =
+                RunCommand("ogrinfo -ro -al -so " + ShellQuote(e.File("shp")));
+            std::smatch m;
+            ASSERT_TRUE(std::regex_search(summary.Out, m,
+                                          std::regex("Extent: \\(([-0-9.]+), ([-0-9.]+)\\) - "
+                                                     "\\(([-0-9.]+), ([-0-9.]+)\\)")))
+                << what << summary.Out;
+            const auto lists = OgrPointLists(e.Ogr());
+            double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+            std::size_t points = 0;
+            for (const auto& list : lists)
+                for (const T3DVector& p : list) {
+                    const double v[3] = {p.X, p.Y, p.Z};
+                    for (int axis = 0; axis < 3; ++axis) {
+                        lo[axis] = std::min(lo[axis], v[axis]);
+                        hi[axis] = std::max(hi[axis], v[axis]);
+                    }
+                    ++points;
+                }
+            ASSERT_GT(points, 0u) << what;
+            const double tolerance = 1e-3;
+            for (int axis = 0; axis < 2; ++axis) {
+                EXPECT_NEAR(std::stod(m[1 + axis]), lo[axis], tolerance)
+                    << what << " axis " << axis;
+                EXPECT_NEAR(std::stod(m[3 + axis]), hi[axis], tolerance)
+                    << what << " axis " << axis;
+            }
+            EXPECT_NEAR(box[0], lo[0], tolerance) << what;
+            EXPECT_NEAR(box[1], lo[1], tolerance) << what;
+            EXPECT_NEAR(box[2], hi[0], tolerance) << what;
+            EXPECT_NEAR(box[3], hi[1], tolerance) << what;
+            if (threeD) {
+                EXPECT_NEAR(box[4], lo[2], tolerance) << what;
+                EXPECT_NEAR(box[5], hi[2], tolerance) << what;
+            }
+        }
+    }
+}
