@@ -329,6 +329,15 @@ TEST(ShapeLayers, ProjectionTexts) {
     EXPECT_TRUE(Has(ProjectionText("North American 1927", -13), "WGS_1984_UTM_Zone_13S"));
     EXPECT_TRUE(
         Has(ProjectionText("WGS 1972", 59), "WGS_1972_UTM_Zone_59N\",GEOGCS[\"GCS_WGS_1972"));
+    // A set in feet names its foot, with the false easting and northing in that foot.
+    const std::string feet = ProjectionText("WGS 1984", -30, 0.3048);
+    EXPECT_TRUE(Has(feet, "PARAMETER[\"False_Easting\",1640419.9475065616],"
+                          "PARAMETER[\"False_Northing\",32808398.950131234],"))
+        << feet;
+    EXPECT_TRUE(Has(feet, ",UNIT[\"Foot\",0.3048]]")) << feet;
+    const std::string survey = ProjectionText("WGS 1984", 30, lumora::survey::kSurveyFoot);
+    EXPECT_TRUE(Has(survey, "False_Easting\",1640416.6666678463],")) << survey;
+    EXPECT_TRUE(Has(survey, ",UNIT[\"Foot_US\",0.304800609601]]")) << survey;
 }
 
 TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
@@ -338,7 +347,9 @@ TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
     b.Data.UTMZone = -33;
     b.Data.DatumName = "WGS 1984";
     TExport e;
-    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
+    TExportOptions metres = Options(TShapeDataType::Stations);
+    metres.Meters = true;
+    ASSERT_TRUE(e.Run(b.Data, metres));
     const CommandResult r = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(e.File("prj")));
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_TRUE(Has(r.Out, "+proj=utm +zone=33 +south")) << r.Out;
@@ -347,7 +358,8 @@ TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
     b.Data.UTMZone = 13;
     b.Data.DatumName = "North American 1927";
     TExport nad;
-    ASSERT_TRUE(nad.Run(b.Data, Options(TShapeDataType::Surveys)));
+    metres.DataTypes = TShapeDataType::Surveys;
+    ASSERT_TRUE(nad.Run(b.Data, metres));
     const CommandResult n = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(nad.File("prj")));
     EXPECT_TRUE(Has(n.Out, "+proj=utm +zone=13") && Has(n.Out, "+ellps=clrk66")) << n.Out;
 }
@@ -361,7 +373,7 @@ TEST(ShapeLayers, MissingGeoreferenceGivesTheGenericProjection) {
     ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
     ASSERT_EQ(e.Ui.Warnings.size(), 1u);
     EXPECT_EQ(e.Ui.Warnings[0], lumora::survey::GeoreferenceWarning(kGenericProjectionLine));
-    EXPECT_EQ(ReadFile(e.File("prj")), ProjectionText("WGS 1984", 13));
+    EXPECT_EQ(ReadFile(e.File("prj")), ProjectionText("WGS 1984", 13, 0.3048));
 }
 
 TEST(ShapeLayers, ZipHoldsTheSetsFilesExactly) {
@@ -638,6 +650,74 @@ TEST(ShapeLayers, PrismRowsOfALeftOutHiddenShot) {
         for (int face = 1; face <= 8; ++face)
             expected += shot + std::to_string(face) + ".0\n";
     EXPECT_EQ(e.Rows("FR_STATION,TO_STATION,FACE"), expected);
+}
+
+namespace {
+
+// Longitude and latitude of every point of a Shapefile set as GDAL reprojects it to WGS 1984.
+std::vector<std::pair<double, double>> ReprojectedPoints(const std::string& shp) {
+    const CommandResult r = RunCommand("ogr2ogr -f CSV /vsistdout/ -t_srs EPSG:4326 "
+                                       "-lco GEOMETRY=AS_XY " +
+                                       ShellQuote(shp));
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    std::vector<std::pair<double, double>> points;
+    std::istringstream lines(r.Out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("X,Y,", 0), 0u) << r.Out;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string x, y;
+        std::getline(fields, x, ',');
+        std::getline(fields, y, ',');
+        points.emplace_back(std::stod(x), std::stod(y));
+    }
+    return points;
+}
+
+} // namespace
+
+// A cave of the Yorkshire Dales (UTM zone 30, WGS 1984) written in feet and in metres, with the
+// international and with the survey foot: GDAL must put both sets at the same places.
+TEST(ShapeLayers, FeetSetsReprojectWhereTheMetreSetsDo) {
+    ASSERT_TRUE(HaveProgram("ogr2ogr")) << "the peer check needs ogr2ogr (gdal-bin)";
+    const std::string plot = "Z 19685100 19685900 1747100 1747900 900 1000\r\n"
+                             "G30\r\nOWGS 1984\r\nSMain\r\nNA D 1 1 2000 C\r\n"
+                             "M 19685100.0 1747100.0 1000.0 SA1 P 1 1 1 1\r\n"
+                             "D 19685300.0 1747250.0 950.0 SA2 P 1 1 1 1\r\n"
+                             "D 19685900.0 1747900.0 900.0 SA3 P 1 1 1 1\r\n"
+                             "X 19685100 19685900 1747100 1747900 900 1000\r\n";
+    for (const char* international : {"1", "0"}) {
+        TempDir dir;
+        std::filesystem::create_directories(dir.File("config/quiltra"));
+        WriteFile(dir.File("config/quiltra/Quiltra32.ini"),
+                  std::string("[Units]\r\nInternationalFoot=") + international + "\r\n");
+        WriteFile(dir.File("dales.plt"), plot);
+        auto exportSet = [&](const std::string& name, const std::string& flags) {
+            const CommandResult r = RunCommand(
+                "LUMORA_CONFIG_DIR=" + ShellQuote(dir.File("config")) +
+                " XDG_CONFIG_HOME=" + ShellQuote(dir.File("xdg")) + " " + ShellQuote(LumoraCli()) +
+                " export shapefile --type stations --yes " + flags + " -o " +
+                ShellQuote(dir.File(name + ".shp")) + " " + ShellQuote(dir.File("dales.plt")));
+            EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+            return ReprojectedPoints(dir.File(name + ".shp"));
+        };
+        const auto feet = exportSet("feet", "");
+        const auto metres = exportSet("metres", "--meters");
+        ASSERT_EQ(feet.size(), 3u);
+        ASSERT_EQ(metres.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(feet[i].first, metres[i].first, 1e-7) << international << " " << i;
+            EXPECT_NEAR(feet[i].second, metres[i].second, 1e-7) << international << " " << i;
+            // The Dales lie near 2.5 degrees west, 54.1 degrees north.
+            EXPECT_NEAR(metres[i].first, -2.5, 0.1) << i;
+            EXPECT_NEAR(metres[i].second, 54.1, 0.1) << i;
+        }
+        const std::string prj = ReadFile(dir.File("feet.prj"));
+        EXPECT_TRUE(Has(prj, *international == '1' ? "UNIT[\"Foot\",0.3048]]"
+                                                   : "UNIT[\"Foot_US\",0.304800609601]]"))
+            << prj;
+    }
 }
 
 namespace {
