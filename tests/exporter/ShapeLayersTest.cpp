@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -828,5 +829,49 @@ TEST(ShapeLayers, HeaderBoxesBoundEveryShapeTightly) {
                 EXPECT_NEAR(box[5], hi[2], tolerance) << what;
             }
         }
+    }
+}
+
+// The table's date and its elevations as dbfread reads them: the year byte counts from 1900, and
+// elevations of four and five digits keep their digits and their two decimals.
+TEST(ShapeLayers, TablesCarryTodaysYearAndWholeElevations) {
+    TPlotBuilder b;
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "A1", {0, 0, 1200});
+    b.Rec('D', "A2", {10, 0, 1157.677});
+    b.Rec('D', "A3", {20, 0, 12345.678});
+    b.Rec('D', "A4", {30, 0, -250.5});
+    for (auto type : {TShapeDataType::SurveyShots, TShapeDataType::PolygonPrism}) {
+        TExport e;
+        TExportOptions o = Options(type);
+        o.Walls.PassShape = 0;
+        o.Walls.RoundDepth = 0;
+        ASSERT_TRUE(e.Run(b.Data, o));
+        const std::time_t now = std::time(nullptr);
+        std::tm today{};
+        localtime_r(&now, &today);
+        const std::string dbf = ReadFile(e.File("dbf"));
+        ASSERT_GT(dbf.size(), 32u);
+        EXPECT_EQ(static_cast<unsigned char>(dbf[1]), today.tm_year); // 126 in 2026
+        const CommandResult date =
+            RunCommand("/usr/bin/python3 -c 'import dbfread,sys\n"
+                       "t=dbfread.DBF(sys.argv[1])\n"
+                       "print(t.date.year, [(f.length,f.decimal_count) for f in t.fields if "
+                       "f.name==\"ELEVATION\"])' " +
+                       ShellQuote(e.File("dbf")));
+        ASSERT_EQ(date.ExitCode, 0) << date.Err;
+        EXPECT_EQ(date.Out, std::to_string(1900 + today.tm_year) + " [(18, 2)]\n");
+        std::string rows = e.Rows("ELEVATION");
+        if (type == TShapeDataType::PolygonPrism) {
+            // Four faces, four equal rows per shot: keep the first of each shot.
+            std::istringstream lines(rows);
+            rows.clear();
+            int n = 0;
+            for (std::string line; std::getline(lines, line); ++n)
+                if (n % 4 == 0)
+                    rows += line + "\n";
+        }
+        EXPECT_EQ(rows, "1157.68\n12345.68\n-250.5\n") << static_cast<int>(type);
     }
 }
