@@ -17,6 +17,7 @@ using survey::TPlotData;
 using survey::TPlotRecord;
 
 constexpr int kMarkSides = 14;
+constexpr int kThawed = 64; // layer flags: referenced, not frozen (1 would freeze it)
 constexpr double kPenUp = 99.0;
 
 // Which layers the options ask for, with the associations the window enables only while
@@ -133,13 +134,14 @@ private:
     }
 
     // Entries "prefix" + N per survey when associated and prefixed, none when only associated
-    // (the survey's own layer serves), else the one shared layer.
+    // (the survey's own layer serves), else the one shared layer. Written thawed (flags 64, as
+    // the survey layers): the user asked for what they hold, and a frozen layer shows nothing.
     void LayerGroup(bool associated, const char* prefix, const char* shared, std::int32_t colour) {
         if (associated && m_Plan.Prefixed) {
             for (std::int32_t i = 0; i < m_Data.Surveys.Count(); ++i)
-                Layer(prefix + m_Data.Surveys[i].Name.Str(), 65, colour);
+                Layer(prefix + m_Data.Surveys[i].Name.Str(), kThawed, colour);
         } else if (!associated) {
-            Layer(shared, 65, colour);
+            Layer(shared, kThawed, colour);
         }
     }
 
@@ -154,7 +156,7 @@ private:
         m_Out.Integer(70, count);
         if (m_Plan.Separate)
             for (std::int32_t i = 0; i < m_Data.Surveys.Count(); ++i)
-                Layer(m_Data.Surveys[i].Name.Str(), 64, m_Dxf.SurveyColor);
+                Layer(m_Data.Surveys[i].Name.Str(), kThawed, m_Dxf.SurveyColor);
         if (m_Dxf.IncludeLabels)
             LayerGroup(m_Plan.AssocLabels, "S-", "LABELS", m_Dxf.LabelColor);
         if (m_Dxf.IncludeStationMark)
@@ -163,7 +165,7 @@ private:
             LayerGroup(m_Plan.AssocPassages, m_Plan.Ticks ? "T-" : "P-",
                        m_Plan.Ticks ? "TICKS" : "PASSAGE", m_Dxf.WallColor);
         if (m_Plan.Objects)
-            Layer("OBJECTS", 64, m_Dxf.LabelColor);
+            Layer("OBJECTS", kThawed, m_Dxf.LabelColor);
         if (m_Dxf.IncludeDepth)
             LayerGroup(m_Plan.AssocLabels, "D-", "DEPTH", m_Dxf.DepthColor);
         m_Out.String(0, "ENDTAB");
