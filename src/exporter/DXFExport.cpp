@@ -103,10 +103,15 @@ public:
         m_Base = 50;
         if (m_Plan.Faces)
             WriteFaces();
-        if (m_Dxf.IncludeNorthArrow)
+        // A profile has no north; its scale bar goes beside the profile itself.
+        if (m_Dxf.IncludeNorthArrow && !m_Dxf.ProfileMode)
             WriteNorthArrow();
-        if (m_Dxf.IncludeScaleBar)
-            WriteScaleBar(m_Dxf.ScaleBar / m_U);
+        if (m_Dxf.IncludeScaleBar) {
+            if (m_Dxf.ProfileMode)
+                WriteProfileScaleBar(m_Dxf.ScaleBar / m_U);
+            else
+                WriteScaleBar(m_Dxf.ScaleBar / m_U);
+        }
         m_Out.String(0, "ENDSEC");
         m_Out.String(0, "EOF");
         m_Out.Finish();
@@ -172,8 +177,15 @@ private:
         m_Out.String(0, "ENDSEC");
     }
 
-    // Drawing coordinates: plot feet × unit × scale.
+    // Drawing coordinates: plot feet × unit × scale. Widens the drawing's extent (plot feet).
     void Point(int base, const T3DVector& p) {
+        if (m_HasExtent) {
+            m_ExtentMin = survey::VecMin(m_ExtentMin, p);
+            m_ExtentMax = survey::VecMax(m_ExtentMax, p);
+        } else {
+            m_ExtentMin = m_ExtentMax = p;
+            m_HasExtent = true;
+        }
         const double f = m_U * m_S;
         m_Out.Point(base, p.X * f, p.Y * f, p.Z * f);
     }
@@ -363,17 +375,36 @@ private:
                   {1, 6, 0}});
     }
 
-    void WriteScaleBar(double length) {
-        const double x0 = (m_Data.MinBounds.X + m_Data.MaxBounds.X) / 2 - length / 2;
-        const double y0 = m_Data.MinBounds.Y - length / 3;
-        Line("OBJECTS", {x0, y0, 0}, {x0 + length, y0, 0});
+    // Centred under the box min..max of the drawing's X and Y, at depth z.
+    void WriteScaleBar(double length, const T3DVector& min, const T3DVector& max, double z) {
+        const double x0 = (min.X + max.X) / 2 - length / 2;
+        const double y0 = min.Y - length / 3;
+        Line("OBJECTS", {x0, y0, z}, {x0 + length, y0, z});
         for (int i : {0, 5, 10, 1, 2, 3, 4, 6, 7, 8, 9}) {
             const double height = i % 5 == 0 ? length / 5 : length / 10;
             const double x = x0 + i * length / 10;
-            Line("OBJECTS", {x, y0, 0}, {x, y0 + height, 0});
+            Line("OBJECTS", {x, y0, z}, {x, y0 + height, z});
         }
-        Text("OBJECTS", {x0 + length + length / 10, y0, 0}, length / 10,
+        Text("OBJECTS", {x0 + length + length / 10, y0, z}, length / 10,
              FormatFixed(m_U * length, 1) + UnitLabel(m_Options.Meters));
+    }
+
+    // The plan's bar lies under the plot's bounds, at elevation 0.
+    void WriteScaleBar(double length) {
+        WriteScaleBar(length, m_Data.MinBounds, m_Data.MaxBounds, 0.0);
+    }
+
+    // The profile's bar lies under what the profile drew (its X and elevation), in the middle of
+    // its depth: the plot's bounds are plan coordinates, far from a profile.
+    void WriteProfileScaleBar(double length) {
+        if (!m_HasExtent) {
+            const T3DVector centre{m_Data.Center.X, m_Data.Center.Z, m_Data.Center.Y};
+            WriteScaleBar(length, centre, centre, centre.Z);
+            return;
+        }
+        const T3DVector min = m_ExtentMin;
+        const T3DVector max = m_ExtentMax;
+        WriteScaleBar(length, min, max, (min.Z + max.Z) / 2);
     }
 
     TPlotData& m_Data;
@@ -392,6 +423,9 @@ private:
     double m_Elevation = 0.0;
     int m_Divisor = 1;
     int m_Base = 0;
+    bool m_HasExtent = false; // the box of every point written so far, plot feet
+    T3DVector m_ExtentMin;
+    T3DVector m_ExtentMax;
 };
 
 } // namespace

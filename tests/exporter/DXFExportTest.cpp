@@ -236,6 +236,60 @@ TEST(DXFExport, RequestedLayersAreThawedAndOn) {
     }
 }
 
+// A profile of a cave in UTM coordinates (millions of feet): zooming to the drawing's extents
+// must show the profile, so nothing may lie at the plan's coordinates. ezdxf measures the
+// extents of everything and of the shot lines alone.
+TEST(DXFExport, ProfileExtentsHoldTheProfileAndItsScaleBarOnly) {
+    TempDir dir;
+    TCaveBuilder cave;
+    const T3DVector origin{1840000, 13340000, 3800};
+    auto at = [&](double east, double north, double up) {
+        return T3DVector{origin.X + east, origin.Y + north, origin.Z + up};
+    };
+    cave.Survey("A");
+    cave.Rec('M', "A1", at(0, 0, 0));
+    cave.Rec('D', "A2", at(400, 100, -60));
+    cave.Rec('D', "A3", at(900, 300, -150));
+    for (double rotation : {0.0, 30.0}) {
+        TExportOptions o;
+        o.Dxf.ProfileMode = true;
+        o.Dxf.Rotation = rotation;
+        o.Dxf.ScaleBar = 50;
+        const std::string file = dir.File("profile.dxf");
+        const auto all = Parse(WriteDxf(cave.Data, o, file));
+        PeerRead(file);
+        const CommandResult box = RunCommand(
+            "/usr/bin/python3 -c \"import sys, ezdxf, ezdxf.bbox\n"
+            "msp = ezdxf.readfile(sys.argv[1]).modelspace()\n"
+            "for b in (ezdxf.bbox.extents(msp, fast=True),\n"
+            "          ezdxf.bbox.extents(msp.query('LINE[layer==\\\"A\\\"]'), fast=True)):\n"
+            "    print(*b.extmin, *b.extmax)\" " +
+            ShellQuote(file));
+        ASSERT_EQ(box.ExitCode, 0) << box.Err;
+        std::istringstream numbers(box.Out);
+        double all3[6], shots[6];
+        for (double& v : all3)
+            numbers >> v;
+        for (double& v : shots)
+            numbers >> v;
+        ASSERT_TRUE(numbers) << box.Out;
+        // Marks, labels, ticks and the bar reach a little past the shots; a plan coordinate
+        // would lie millions of feet away.
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_GT(all3[axis], shots[axis] - 100) << rotation << " axis " << axis << box.Out;
+            EXPECT_LT(all3[3 + axis], shots[3 + axis] + 100)
+                << rotation << " axis " << axis << box.Out;
+        }
+        // No north arrow: the objects are the bar (level, 50 ft long, under the profile), its
+        // eleven ticks and its text.
+        const auto objects = OfType(all, "LINE", "OBJECTS");
+        ASSERT_EQ(objects.size(), 12u);
+        EXPECT_NEAR(objects[0].Real(11) - objects[0].Real(10), 50.0, 0.01);
+        EXPECT_EQ(objects[0].Get(20), objects[0].Get(21));
+        EXPECT_LT(objects[0].Real(20), shots[1]);
+    }
+}
+
 TEST(DXFExport, MetresAndHalfScaleShrinkEveryPointAndTheMarks) {
     TempDir dir;
     TCaveBuilder cave;
