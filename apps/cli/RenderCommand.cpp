@@ -57,12 +57,14 @@ void AddExtras(const TRenderArgs& args, TCliCave& cave, passage::TCaveProgress& 
 }
 
 // The model turned as the viewer's toolbar turns it: yaw about its own vertical axis, pitch
-// about the camera's horizontal axis during one step of the scene.
+// about the camera's horizontal axis during one step of the scene. A positive pitch tips the
+// cave's top towards the camera, so that 90 looks straight down on the plan, north up and east
+// right (the scene's turn about that axis runs the other way, hence the sign).
 void TurnModel(const TRenderArgs& args, viewer::TViewerScene& s) {
     if (args.Yaw != 0)
         viewer::RotateLocal(*s.CenterFrame, {0, 1, 0}, args.Yaw);
     if (args.Pitch != 0)
-        viewer::RotateAboutCamera(s, *s.CenterFrame, {1, 0, 0}, args.Pitch, [&s] {
+        viewer::RotateAboutCamera(s, *s.CenterFrame, {1, 0, 0}, -args.Pitch, [&s] {
             s.SceneFrame->Move(1.0f);
             return true;
         });
@@ -126,7 +128,8 @@ void AddRenderCommand(CLI::App& app) {
     command->add_option("--size", args->Size, "Picture size WIDTHxHEIGHT (default 1024x768)");
     command->add_option("--yaw", args->Yaw, "Turn the model about its own vertical axis (degrees)");
     command->add_option("--pitch", args->Pitch,
-                        "Tilt the model about the camera's horizontal axis (degrees)");
+                        "Tilt the model about the camera's horizontal axis (degrees); positive "
+                        "brings its top into view: 90 looks down from above, north up, east right");
     command->add_flag("--shots", args->Shots, "Also draw the shot lines (blue)");
     command->add_flag("--stations", args->Stations, "Also draw the station markers (yellow)");
     command->add_flag("--bbox", args->Bbox, "Also draw the bounding box");

@@ -112,6 +112,10 @@ void TBinaryFile::PatchUInt32LE(std::int64_t offset, std::uint32_t v) {
     Patch(offset, reinterpret_cast<const char*>(&v), 4);
 }
 
+void TBinaryFile::PatchDoubleLE(std::int64_t offset, double v) {
+    Patch(offset, reinterpret_cast<const char*>(&v), 8);
+}
+
 // The part of the patch that lies in the buffer is changed there, the part already handed on is
 // written into the file once the writer thread has finished with it.
 void TBinaryFile::Patch(std::int64_t offset, const char* bytes, std::size_t count) {

@@ -69,10 +69,11 @@ public:
     void WriteUInt16LE(std::uint16_t v) { WriteRaw(v); }
     void WriteUInt32LE(std::uint32_t v) { WriteRaw(v); }
     void WriteDoubleLE(double v) { WriteRaw(v); }
-    // Overwrite 4 bytes at offset (which must lie within what was written), big- or
-    // little-endian.
+    // Overwrite 4 (or, for a double, 8) bytes at offset (which must lie within what was
+    // written), big- or little-endian.
     void PatchInt32BE(std::int64_t offset, std::int32_t v);
     void PatchUInt32LE(std::int64_t offset, std::uint32_t v);
+    void PatchDoubleLE(std::int64_t offset, double v);
     // Flushes, closes and reports a failure of either; a file opened to Replace then takes the
     // place of the old one.
     void Close();

@@ -68,7 +68,8 @@ void TDBFWriter::Reset() {
     std::tm local{};
     ::localtime_r(&now, &local);
     m_Header[0] = kDBaseIII;
-    m_Header[1] = static_cast<std::uint8_t>(local.tm_year % 100);
+    // The format counts the year from 1900 (126 for 2026); a year modulo 100 reads as 1926.
+    m_Header[1] = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
     m_Header[2] = static_cast<std::uint8_t>(local.tm_mon + 1);
     m_Header[3] = static_cast<std::uint8_t>(local.tm_mday);
     m_Header[29] = kAnsiLanguageDriver;

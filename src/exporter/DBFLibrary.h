@@ -29,8 +29,8 @@ public:
     TDBFWriter& operator=(TDBFWriter&&) = default;
 
     // Empties the table (no fields, no rows), stops streaming (the streamed file is left as it
-    // is) and stamps today's date in the header. The values of the row being built are not
-    // cleared.
+    // is) and stamps today's date in the header (the year counted from 1900). The values of the row
+    // being built are not cleared.
     void Reset();
     // Appends a field: type 'C' (character) or 'N' (numeric); names longer than 11 characters
     // keep their first 11. Throws lumora::Error beyond kMaxFields fields, for another type, or

@@ -17,6 +17,7 @@ using survey::TPlotData;
 using survey::TPlotRecord;
 
 constexpr int kMarkSides = 14;
+constexpr int kThawed = 64; // layer flags: referenced, not frozen (1 would freeze it)
 constexpr double kPenUp = 99.0;
 
 // Which layers the options ask for, with the associations the window enables only while
@@ -102,10 +103,15 @@ public:
         m_Base = 50;
         if (m_Plan.Faces)
             WriteFaces();
-        if (m_Dxf.IncludeNorthArrow)
+        // A profile has no north; its scale bar goes beside the profile itself.
+        if (m_Dxf.IncludeNorthArrow && !m_Dxf.ProfileMode)
             WriteNorthArrow();
-        if (m_Dxf.IncludeScaleBar)
-            WriteScaleBar(m_Dxf.ScaleBar / m_U);
+        if (m_Dxf.IncludeScaleBar) {
+            if (m_Dxf.ProfileMode)
+                WriteProfileScaleBar(m_Dxf.ScaleBar / m_U);
+            else
+                WriteScaleBar(m_Dxf.ScaleBar / m_U);
+        }
         m_Out.String(0, "ENDSEC");
         m_Out.String(0, "EOF");
         m_Out.Finish();
@@ -133,13 +139,14 @@ private:
     }
 
     // Entries "prefix" + N per survey when associated and prefixed, none when only associated
-    // (the survey's own layer serves), else the one shared layer.
+    // (the survey's own layer serves), else the one shared layer. Written thawed (flags 64, as
+    // the survey layers): the user asked for what they hold, and a frozen layer shows nothing.
     void LayerGroup(bool associated, const char* prefix, const char* shared, std::int32_t colour) {
         if (associated && m_Plan.Prefixed) {
             for (std::int32_t i = 0; i < m_Data.Surveys.Count(); ++i)
-                Layer(prefix + m_Data.Surveys[i].Name.Str(), 65, colour);
+                Layer(prefix + m_Data.Surveys[i].Name.Str(), kThawed, colour);
         } else if (!associated) {
-            Layer(shared, 65, colour);
+            Layer(shared, kThawed, colour);
         }
     }
 
@@ -154,7 +161,7 @@ private:
         m_Out.Integer(70, count);
         if (m_Plan.Separate)
             for (std::int32_t i = 0; i < m_Data.Surveys.Count(); ++i)
-                Layer(m_Data.Surveys[i].Name.Str(), 64, m_Dxf.SurveyColor);
+                Layer(m_Data.Surveys[i].Name.Str(), kThawed, m_Dxf.SurveyColor);
         if (m_Dxf.IncludeLabels)
             LayerGroup(m_Plan.AssocLabels, "S-", "LABELS", m_Dxf.LabelColor);
         if (m_Dxf.IncludeStationMark)
@@ -163,15 +170,22 @@ private:
             LayerGroup(m_Plan.AssocPassages, m_Plan.Ticks ? "T-" : "P-",
                        m_Plan.Ticks ? "TICKS" : "PASSAGE", m_Dxf.WallColor);
         if (m_Plan.Objects)
-            Layer("OBJECTS", 64, m_Dxf.LabelColor);
+            Layer("OBJECTS", kThawed, m_Dxf.LabelColor);
         if (m_Dxf.IncludeDepth)
             LayerGroup(m_Plan.AssocLabels, "D-", "DEPTH", m_Dxf.DepthColor);
         m_Out.String(0, "ENDTAB");
         m_Out.String(0, "ENDSEC");
     }
 
-    // Drawing coordinates: plot feet × unit × scale.
+    // Drawing coordinates: plot feet × unit × scale. Widens the drawing's extent (plot feet).
     void Point(int base, const T3DVector& p) {
+        if (m_HasExtent) {
+            m_ExtentMin = survey::VecMin(m_ExtentMin, p);
+            m_ExtentMax = survey::VecMax(m_ExtentMax, p);
+        } else {
+            m_ExtentMin = m_ExtentMax = p;
+            m_HasExtent = true;
+        }
         const double f = m_U * m_S;
         m_Out.Point(base, p.X * f, p.Y * f, p.Z * f);
     }
@@ -361,17 +375,36 @@ private:
                   {1, 6, 0}});
     }
 
-    void WriteScaleBar(double length) {
-        const double x0 = (m_Data.MinBounds.X + m_Data.MaxBounds.X) / 2 - length / 2;
-        const double y0 = m_Data.MinBounds.Y - length / 3;
-        Line("OBJECTS", {x0, y0, 0}, {x0 + length, y0, 0});
+    // Centred under the box min..max of the drawing's X and Y, at depth z.
+    void WriteScaleBar(double length, const T3DVector& min, const T3DVector& max, double z) {
+        const double x0 = (min.X + max.X) / 2 - length / 2;
+        const double y0 = min.Y - length / 3;
+        Line("OBJECTS", {x0, y0, z}, {x0 + length, y0, z});
         for (int i : {0, 5, 10, 1, 2, 3, 4, 6, 7, 8, 9}) {
             const double height = i % 5 == 0 ? length / 5 : length / 10;
             const double x = x0 + i * length / 10;
-            Line("OBJECTS", {x, y0, 0}, {x, y0 + height, 0});
+            Line("OBJECTS", {x, y0, z}, {x, y0 + height, z});
         }
-        Text("OBJECTS", {x0 + length + length / 10, y0, 0}, length / 10,
+        Text("OBJECTS", {x0 + length + length / 10, y0, z}, length / 10,
              FormatFixed(m_U * length, 1) + UnitLabel(m_Options.Meters));
+    }
+
+    // The plan's bar lies under the plot's bounds, at elevation 0.
+    void WriteScaleBar(double length) {
+        WriteScaleBar(length, m_Data.MinBounds, m_Data.MaxBounds, 0.0);
+    }
+
+    // The profile's bar lies under what the profile drew (its X and elevation), in the middle of
+    // its depth: the plot's bounds are plan coordinates, far from a profile.
+    void WriteProfileScaleBar(double length) {
+        if (!m_HasExtent) {
+            const T3DVector centre{m_Data.Center.X, m_Data.Center.Z, m_Data.Center.Y};
+            WriteScaleBar(length, centre, centre, centre.Z);
+            return;
+        }
+        const T3DVector min = m_ExtentMin;
+        const T3DVector max = m_ExtentMax;
+        WriteScaleBar(length, min, max, (min.Z + max.Z) / 2);
     }
 
     TPlotData& m_Data;
@@ -390,6 +423,9 @@ private:
     double m_Elevation = 0.0;
     int m_Divisor = 1;
     int m_Base = 0;
+    bool m_HasExtent = false; // the box of every point written so far, plot feet
+    T3DVector m_ExtentMin;
+    T3DVector m_ExtentMax;
 };
 
 } // namespace

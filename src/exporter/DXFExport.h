@@ -19,11 +19,13 @@ std::int32_t DXFLayerCount(const survey::TPlotData& data, const TExportOptions& 
 
 // Writes data as a DXF drawing to fileName (replacing it). Sets the process's passage options
 // from the wall settings (seal ends and centring off) and runs the passage generator when walls
-// are 3D faces. Positions (feet) are multiplied by the unit factor and, with "Scale Export", by
-// the scale factor. Numbers are written with '.' whatever the locale. Shows the busy cursor
-// while it runs; reports "Processing", the gauge and "Done" through io. Throws
-// lumora::WriteError naming the file when it cannot be created or written (the file then holds
-// what was written so far); the cursor is restored on every way out.
+// are 3D faces. Every layer is written thawed. A plan gets its north arrow and scale bar by the
+// plot's bounds; a profile gets no north arrow, and its scale bar lies under the profile drawn.
+// Positions (feet) are multiplied by the unit factor and, with "Scale Export", by the scale factor.
+// Numbers are written with '.' whatever the locale. Shows the busy cursor while it runs; reports
+// "Processing", the gauge and "Done" through io. Throws lumora::WriteError naming the file when it
+// cannot be created or written (the file then holds what was written so far); the cursor is
+// restored on every way out.
 void WriteDXFFile(survey::TPlotData& data, const std::string& fileName,
                   const TExportOptions& options, const TExportIo& io);
 

@@ -108,6 +108,48 @@ std::string KmlColor(TColorValue color, int alpha) {
     return out;
 }
 
+std::optional<std::int32_t> DatumListIndex(std::string_view datumName) {
+    const std::size_t first = datumName.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    datumName = datumName.substr(first, datumName.find_last_not_of(' ') - first + 1);
+    const auto& datums = survey::Datums();
+    for (std::size_t i = 0; i < datums.size(); ++i)
+        if (datumName == datums[i].Name)
+            return static_cast<std::int32_t>(i);
+    return std::nullopt;
+}
+
+TExportDatum ChooseExportDatum(std::int32_t optionsDatum, bool settingsGiven, bool datumGiven,
+                               std::string_view plotDatumName) {
+    TExportDatum datum;
+    datum.Index = optionsDatum >= 0 && optionsDatum < survey::kDatumCount ? optionsDatum
+                                                                          : survey::kDefaultDatum;
+    datum.Source = settingsGiven ? TDatumSource::Settings : TDatumSource::Default;
+    if (datumGiven) {
+        datum.Source = TDatumSource::CommandLine;
+    } else if (const std::optional<std::int32_t> file = DatumListIndex(plotDatumName)) {
+        datum.Index = *file;
+        datum.Source = TDatumSource::PlotFile;
+    }
+    datum.Name = survey::Datums()[static_cast<std::size_t>(datum.Index)].Name;
+    return datum;
+}
+
+std::string DescribeExportDatum(const TExportDatum& datum) {
+    switch (datum.Source) {
+    case TDatumSource::Settings:
+        return datum.Name + " (from the settings file)";
+    case TDatumSource::PlotFile:
+        return datum.Name + " (from the plot file)";
+    case TDatumSource::CommandLine:
+        return datum.Name + " (from --datum)";
+    case TDatumSource::Default:
+        break;
+    }
+    return datum.Name + " (default)";
+}
+
 TKmlCoordinates::TKmlCoordinates(const TPlotData& data, const TKMLOptions& options)
     : m_Zone(data.UTMZone),
       m_Datum(options.Datum >= 0 && options.Datum < survey::kDatumCount ? options.Datum

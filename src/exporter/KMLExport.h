@@ -6,7 +6,10 @@
 #include "exporter/ExportOptions.h"
 #include "survey/PlotArray.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace pugi {
 class xml_node;
@@ -18,6 +21,33 @@ namespace lumora::exporter {
 // A window colour (red in the lowest byte) as KML writes it: eight lower-case hex digits, alpha,
 // blue, green, red.
 std::string KmlColor(TColorValue color, int alpha);
+
+// Where the datum of a KML export came from, in rising order of precedence.
+enum class TDatumSource { Default, Settings, PlotFile, CommandLine };
+
+// The datum a KML export uses: its index in the "Datum" list (0 to 22) and the list's name of it.
+struct TExportDatum {
+    std::int32_t Index = 13; // North American 1927
+    std::string Name;
+    TDatumSource Source = TDatumSource::Default;
+};
+
+// The index of the "Datum" list's item named datumName (blanks around the name ignored, letter
+// case kept); nothing when no item has that name.
+std::optional<std::int32_t> DatumListIndex(std::string_view datumName);
+
+// The datum of a KML export, in this order of precedence: the defaults, then the settings file
+// (when settingsGiven), then the plot file's datum (plotDatumName, when it names one of the
+// list's datums, as the exporter window selects it on opening the file), then the command line's
+// --datum (when datumGiven). optionsDatum is the options' "Datum" index after the defaults, the
+// settings file and --datum were applied; an index outside 0 to 22 stands for North American
+// 1927. Never throws.
+TExportDatum ChooseExportDatum(std::int32_t optionsDatum, bool settingsGiven, bool datumGiven,
+                               std::string_view plotDatumName);
+
+// What the command line says of it: the datum's name and where it came from, such as
+// "WGS 1984 (from the plot file)".
+std::string DescribeExportDatum(const TExportDatum& datum);
 
 // Converts plot positions (UTM feet of the plot's zone on the chosen datum) to WGS 1984
 // longitude and latitude, and writes them as KML tuples.

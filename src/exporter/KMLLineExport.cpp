@@ -1,4 +1,4 @@
-// "Survey Shot Lines": one KML LineString per traverse.
+// "Survey Shot Lines": one KML LineString per traverse, broken where a hidden shot is left out.
 #include "exporter/KMLExport.h"
 
 #include "exporter/ShapeGlobal.h"
@@ -28,25 +28,42 @@ void AddLineStyle(pugi::xml_node document, const TKMLOptions& o) {
     line.append_child("width").text().set(o.LineWidth);
 }
 
-void AddLineString(pugi::xml_node multi, const survey::TPlotData& data,
-                   const TKmlCoordinates& coordinates, const TExportOptions& options,
-                   const std::string& name, survey::TRange shots, std::string& text) {
+void AddLineString(pugi::xml_node multi, const TKMLOptions& options, const std::string& name,
+                   std::string& text) {
     pugi::xml_node line = multi.append_child("LineString");
     line.append_attribute("id") = name.c_str();
-    kml::AddGeometryHeader(line, options.Kml, 0);
-    const std::string indent(kLineCoordinateDepth * 2, ' ');
+    kml::AddGeometryHeader(line, options, 0);
+    text += '\n';
+    text.append(kLineCoordinateDepth * 2, ' ');
+    line.append_child("coordinates").text().set(text.c_str());
     text.clear();
+}
+
+// The line strings of one traverse: its records in order. A left-out hidden shot breaks the
+// line: the hidden record starts the next line string when a shot follows it, as a move would,
+// and gives nothing otherwise.
+void AddTraverseLines(pugi::xml_node multi, const survey::TPlotData& data,
+                      const TKmlCoordinates& coordinates, const TExportOptions& options,
+                      const std::string& name, survey::TRange shots, std::string& text) {
+    const std::string indent(kLineCoordinateDepth * 2 + 2, ' ');
+    auto hidden = [&](std::int32_t k) {
+        return data.Shots.RecordType(k) == 'd' && !options.ShowHidden;
+    };
+    text.clear();
+    bool started = false;
     for (std::int32_t k = shots.First; k <= shots.Last; ++k) {
-        if (data.Shots.RecordType(k) == 'd' && !options.ShowHidden)
-            continue;
+        if (hidden(k)) {
+            if (k == shots.Last || hidden(k + 1))
+                continue;
+            if (started)
+                AddLineString(multi, options.Kml, name, text);
+        }
+        started = true;
         text += '\n';
         text += indent;
-        text += "  ";
         coordinates.AppendTuple(text, data.Shots.Position(k));
     }
-    text += '\n';
-    text += indent;
-    line.append_child("coordinates").text().set(text.c_str());
+    AddLineString(multi, options.Kml, name, text);
 }
 
 } // namespace
@@ -70,8 +87,8 @@ void ExportKmlLines(survey::TPlotData& data, const std::string& fileName,
         if (data.Surveys[s].SurveyKind == 0) {
             const survey::TRange traverses = data.SurveyTraverseRange(s);
             for (std::int32_t t = traverses.First; t <= traverses.Last && !state.AbortPassages; ++t)
-                AddLineString(multi, data, coordinates, options, name, data.TraverseShotRange(t),
-                              text);
+                AddTraverseLines(multi, data, coordinates, options, name, data.TraverseShotRange(t),
+                                 text);
         }
         if (s % 10 == 0)
             io.Gauge(RoundPercent(s, surveys));

@@ -4,6 +4,7 @@
 #include "exporter/ShapeSurvey.h"
 #include "exporter/ZipperLib.h"
 #include "survey/GeoRef.h"
+#include "survey/SuiteSettings.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -59,6 +60,17 @@ const char* GeographicSystem(TGeoSystem system) {
            "298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
 }
 
+// A length in the projection's unit with every digit it needs to read back exactly, and a
+// decimal point as the text of a projection file writes its numbers.
+std::string FullDigits(double v) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    std::string text(buffer, result.ptr);
+    if (text.find_first_of(".e") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
 std::string OneDecimal(double v) {
     char buffer[64];
     const auto result =
@@ -97,17 +109,26 @@ bool RunLayer(TShapeWriter& w, const std::string& plotFileName, const TExportOpt
 
 } // namespace
 
-std::string ProjectionText(const std::string& datumName, std::int32_t zone) {
+std::string ProjectionText(const std::string& datumName, std::int32_t zone, double unitLength) {
     const TGeoSystem system = GeoSystemOf(datumName, zone);
     const std::int32_t absZone = std::abs(zone);
+    const bool metres = unitLength == 1.0;
+    // The false easting and northing are lengths in the projection's unit, as the coordinates.
+    const std::string falseEasting = metres ? "500000.0" : FullDigits(500000.0 / unitLength);
+    const std::string falseNorthing = zone >= 0 ? "0.0"
+                                      : metres  ? "10000000.0"
+                                                : FullDigits(10000000.0 / unitLength);
+    const std::string unit = metres ? "UNIT[\"Meter\",1.0]"
+                                    : std::string("UNIT[\"") +
+                                          (unitLength == survey::kSurveyFoot ? "Foot_US" : "Foot") +
+                                          "\"," + FullDigits(unitLength) + "]";
     return std::string("PROJCS[\"") + NamePrefix(system) + std::to_string(absZone) +
            (zone < 0 ? "S" : "N") + "\"," + GeographicSystem(system) +
-           ",PROJECTION[\"Transverse_Mercator\"]," + "PARAMETER[\"False_Easting\",500000.0]," +
-           (zone >= 0 ? "PARAMETER[\"False_Northing\",0.0],"
-                      : "PARAMETER[\"False_Northing\",10000000.0],") +
+           ",PROJECTION[\"Transverse_Mercator\"]," + "PARAMETER[\"False_Easting\"," + falseEasting +
+           "]," + "PARAMETER[\"False_Northing\"," + falseNorthing + "]," +
            "PARAMETER[\"Central_Meridian\"," + OneDecimal(6.0 * absZone - 183.0) + "]," +
-           "PARAMETER[\"Scale_Factor\",0.9996]," + "PARAMETER[\"Latitude_Of_Origin\",0.0]," +
-           "UNIT[\"Meter\",1.0]]";
+           "PARAMETER[\"Scale_Factor\",0.9996]," + "PARAMETER[\"Latitude_Of_Origin\",0.0]," + unit +
+           "]";
 }
 
 void ZipShapeSet(const TShapeWriter& w, const std::string& zipFileName) {
@@ -145,7 +166,7 @@ bool ExportShapefile(survey::TPlotData& data, const std::string& plotFileName,
         datum = "WGS 1984";
         zone = 13;
     }
-    w.WriteProjectionFile(ProjectionText(datum, zone));
+    w.WriteProjectionFile(ProjectionText(datum, zone, options.Meters ? 1.0 : w.FeetToMeters));
     if (options.ZipShape) {
         const std::string main = w.MainFileName();
         ZipShapeSet(w, main.substr(0, main.size() - 3) + "zip");

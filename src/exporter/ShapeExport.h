@@ -20,8 +20,12 @@ using TPolygonBounds = std::vector<TPolygon>;
 inline constexpr const char* kGenericProjectionLine = "CREATING GENERIC PROJECTION FILE";
 
 // The projection text of a UTM zone (negative in the south) and a datum name of the plot file:
-// NAD 1927 and NAD 1983 only in their North American zones, WGS 1972, else WGS 1984.
-std::string ProjectionText(const std::string& datumName, std::int32_t zone);
+// NAD 1927 and NAD 1983 only in their North American zones, WGS 1972, else WGS 1984. unitLength
+// is the length in metres of the set's unit: 1 for metres, else the foot the coordinates are in
+// (the suite's feet-to-metres factor), which the text names with the false easting and northing
+// converted to it.
+std::string ProjectionText(const std::string& datumName, std::int32_t zone,
+                           double unitLength = 1.0);
 
 // Exports data (read from plotFileName) as one Shapefile set of the chosen data type. Returns
 // true when a set was written, its projection file made and, with options.ZipShape, its archive

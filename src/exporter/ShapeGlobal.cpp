@@ -127,6 +127,7 @@ bool TShapeWriter::OpenShapeFiles(const std::string& plotFileName, TShapeKind ki
         return false;
     m_BaseName = baseName;
     m_ShapeType = ShapeTypeOf(kind, threeD);
+    m_HasExtent = false;
     if (m_Io.ShowFileName)
         m_Io.ShowFileName(WithoutFolder(MainFileName()));
     // The parts of a set are written in place: a failed set keeps what was written so far.
@@ -157,6 +158,7 @@ void TShapeWriter::CloseShapeFiles() {
         if (words > INT32_MAX)
             throw WriteError(f->FileName() + ": too large for a Shapefile");
         f->PatchInt32BE(24, static_cast<std::int32_t>(words));
+        PatchHeaderBox(*f);
         f->Close();
     }
     m_Main.reset();
@@ -170,6 +172,7 @@ void TShapeWriter::CloseShapeFilesAfterFailure() noexcept {
             if (f && f->IsOpen() && f->Size() >= kHeaderSize) {
                 f->PatchInt32BE(24, static_cast<std::int32_t>(
                                         std::min<std::int64_t>(f->Size() / 2, INT32_MAX)));
+                PatchHeaderBox(*f);
             }
             if (f)
                 f->Close();
@@ -204,6 +207,30 @@ void TShapeWriter::WriteShapeHeader(TBinaryFile& stream, std::int32_t shapeType,
     stream.WriteDoubleLE(-DBL_MAX);
 }
 
+void TShapeWriter::Extend(const T3DVector& p) {
+    if (!m_HasExtent) {
+        m_ExtentMin = m_ExtentMax = p;
+        m_HasExtent = true;
+        return;
+    }
+    m_ExtentMin = survey::VecMin(m_ExtentMin, p);
+    m_ExtentMax = survey::VecMax(m_ExtentMax, p);
+}
+
+// The box the layer gave is that of the plot file's stated bounds, which need not hold what was
+// written (walls reach past the stations, rounding and merging move corners); readers trust the
+// header's box to bound every record, so it is taken from the records themselves.
+void TShapeWriter::PatchHeaderBox(TBinaryFile& file) const {
+    if (!m_HasExtent)
+        return;
+    file.PatchDoubleLE(36, m_ExtentMin.X);
+    file.PatchDoubleLE(44, m_ExtentMin.Y);
+    file.PatchDoubleLE(52, m_ExtentMax.X);
+    file.PatchDoubleLE(60, m_ExtentMax.Y);
+    file.PatchDoubleLE(68, m_ExtentMin.Z);
+    file.PatchDoubleLE(76, m_ExtentMax.Z);
+}
+
 void TShapeWriter::BeginShapeRecord(TBinaryFile& main) {
     main.WriteInt32BE(RecordNumber);
     m_LengthPosition = main.Size();
@@ -221,13 +248,15 @@ void TShapeWriter::WriteIndexEntry(TBinaryFile& index, std::int64_t offset, std:
     index.WriteInt32BE(static_cast<std::int32_t>(length / 2));
 }
 
-void TShapeWriter::WritePointRecord(TBinaryFile& main, const T3DVector& p) const {
+void TShapeWriter::WritePointRecord(TBinaryFile& main, const T3DVector& p) {
+    Extend(p);
     main.WriteInt32LE(1);
     main.WriteDoubleLE(p.X);
     main.WriteDoubleLE(p.Y);
 }
 
-void TShapeWriter::WritePointZRecord(TBinaryFile& main, const T3DVector& p) const {
+void TShapeWriter::WritePointZRecord(TBinaryFile& main, const T3DVector& p) {
+    Extend(p);
     main.WriteInt32LE(11);
     main.WriteDoubleLE(p.X);
     main.WriteDoubleLE(p.Y);
@@ -239,8 +268,12 @@ void TShapeWriter::WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::
                                     const T3DVector& boxMin, const T3DVector& boxMax, double zMin,
                                     double zMax, bool includeHidden, bool metres) {
     const survey::TPlotArray& shots = m_Data.Shots;
+    // A hidden draw counts as a draw when hidden shots are included; when they are left out it
+    // breaks the run as a move does, so that no line joins the stations on either side of it.
     auto typeOf = [&](std::int32_t i) {
         const char t = shots.RecordType(i);
+        if (t == 'd')
+            return includeHidden ? 'D' : 'M';
         return includeHidden ? static_cast<char>(std::toupper(static_cast<unsigned char>(t))) : t;
     };
     m_RunPoints.clear();
@@ -254,6 +287,8 @@ void TShapeWriter::WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::
         m_RunPoints.push_back(i);
     }
     const double factor = metres ? FeetToMeters : 1.0;
+    for (std::int32_t i : m_RunPoints)
+        Extend(survey::Scale(shots.Position(i), factor));
     main.WriteInt32LE(m_ShapeType);
     for (double v : {boxMin.X, boxMin.Y, boxMax.X, boxMax.Y})
         main.WriteDoubleLE(v);
@@ -276,7 +311,9 @@ void TShapeWriter::WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::
 }
 
 void TShapeWriter::WriteRing(TBinaryFile& main, const T3DVector* points, int count, bool withZ,
-                             bool multipatch) const {
+                             bool multipatch) {
+    for (int i = 0; i < count; ++i)
+        Extend(points[i]);
     main.WriteInt32LE(m_ShapeType);
     WriteBox(main, points, count);
     main.WriteInt32LE(1);
@@ -292,18 +329,17 @@ void TShapeWriter::WriteRing(TBinaryFile& main, const T3DVector* points, int cou
         WriteZAndM(main, points, count);
 }
 
-void TShapeWriter::WriteSegmentPolyline(TBinaryFile& main, const T3DVector& a,
-                                        const T3DVector& b) const {
+void TShapeWriter::WriteSegmentPolyline(TBinaryFile& main, const T3DVector& a, const T3DVector& b) {
     const T3DVector points[2] = {a, b};
     WriteRing(main, points, 2, HasZ(m_ShapeType), false);
 }
 
-void TShapeWriter::WriteOutlinePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& c) const {
+void TShapeWriter::WriteOutlinePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& c) {
     const T3DVector ring[5] = {c[0], c[2], c[3], c[1], c[0]};
     WriteRing(main, ring, 5, HasZ(m_ShapeType), false);
 }
 
-void TShapeWriter::WriteFacePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& p) const {
+void TShapeWriter::WriteFacePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& p) {
     const T3DVector ring[5] = {p[0], p[1], p[2], p[3], p[0]};
     WriteRing(main, ring, 5, true, m_ShapeType == kMultiPatch);
 }

@@ -97,7 +97,9 @@ public:
     std::string TableFileName() const { return m_BaseName + "dbf"; }
     std::string ProjectionFileName() const { return m_BaseName + "prj"; }
 
-    // The 100-byte header of a main or index file (file length 0 until the set is closed).
+    // The 100-byte header of a main or index file (file length 0 until the set is closed). The
+    // box given stands for a set without records: closing a set with records replaces it, in
+    // both files, by the box (X, Y and Z) of every point written.
     static void WriteShapeHeader(TBinaryFile& stream, std::int32_t shapeType,
                                  const T3DVector& minBounds, const T3DVector& maxBounds);
     // Writes the record number and a length placeholder; the record number advances.
@@ -118,20 +120,21 @@ public:
     }
 
     // Record bodies. Points are in feet; metres converts them with FeetToMeters.
-    void WritePointRecord(TBinaryFile& main, const T3DVector& p) const;
-    void WritePointZRecord(TBinaryFile& main, const T3DVector& p) const;
+    void WritePointRecord(TBinaryFile& main, const T3DVector& p);
+    void WritePointZRecord(TBinaryFile& main, const T3DVector& p);
     // The points of the plot records first..last by the run rule: a draw is a point, a move
-    // followed by a draw starts a part; box and Z range are written as given (already in the
+    // followed by a draw starts a part, and a hidden draw is a draw when includeHidden, else a
+    // move (so "M D d D" gives two parts); box and Z range are written as given (already in the
     // chosen unit).
     void WriteRunPolyline(TBinaryFile& main, std::int32_t first, std::int32_t last,
                           const T3DVector& boxMin, const T3DVector& boxMax, double zMin,
                           double zMax, bool includeHidden, bool metres);
     // A two-point line of the set's type; points already in the chosen unit.
-    void WriteSegmentPolyline(TBinaryFile& main, const T3DVector& a, const T3DVector& b) const;
+    void WriteSegmentPolyline(TBinaryFile& main, const T3DVector& a, const T3DVector& b);
     // The ring c0, c2, c3, c1, c0 of an outline, Polygon or PolygonZ; corners in the chosen unit.
-    void WriteOutlinePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& c) const;
+    void WriteOutlinePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& c);
     // The ring p0, p1, p2, p3, p0 with Z, PolygonZ or (one outer-ring part) MultiPatch.
-    void WriteFacePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& p) const;
+    void WriteFacePolygon(TBinaryFile& main, const std::array<T3DVector, 4>& p);
 
     // Sets the gauge, lets pending events run and shows "Processing Data". A layer's 100 does
     // not say the conversion is complete: ShowCompleted does, once everything is written.
@@ -144,7 +147,11 @@ public:
 private:
     bool ConfirmReplacing(const std::string& baseName);
     void WriteRing(TBinaryFile& main, const T3DVector* points, int count, bool withZ,
-                   bool multipatch) const;
+                   bool multipatch);
+    // Widens the box of the points written so far (in the unit written).
+    void Extend(const T3DVector& p);
+    // Writes that box into the header of file, when a point was written.
+    void PatchHeaderBox(TBinaryFile& file) const;
 
     survey::TPlotData& m_Data;
     TShapeExportIo m_Io;
@@ -155,6 +162,9 @@ private:
     std::int64_t m_LengthPosition = 0;
     std::vector<std::int32_t> m_RunPoints;
     std::vector<std::int32_t> m_RunParts;
+    bool m_HasExtent = false;
+    T3DVector m_ExtentMin;
+    T3DVector m_ExtentMax;
 };
 
 // Integer percent of done out of total, rounded (halves to even); 0 when total is 0.

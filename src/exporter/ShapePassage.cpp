@@ -70,7 +70,7 @@ void WriteOutlines(TShapeWriter& w, std::int32_t survey, const TExportOptions& o
 void DeclarePrismTable(TDBFWriter& table) {
     DeclareShotColumns(table);
     table.AddField("FACE", 'N', 4, 2);
-    table.AddField("ELEVATION", 'N', 4, 2);
+    DeclareElevation(table);
 }
 
 passage::TPassageOptions& SetPassageOptions(const TExportOptions& o) {

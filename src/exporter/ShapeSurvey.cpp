@@ -144,7 +144,12 @@ void DeclareShotColumns(TDBFWriter& table) {
 
 void DeclareShotTable(TDBFWriter& table) {
     DeclareShotColumns(table);
-    table.AddField("ELEVATION", 'N', 4, 2);
+    DeclareElevation(table);
+}
+
+// As wide as the coordinate fields, so that any elevation keeps its digits.
+void DeclareElevation(TDBFWriter& table) {
+    table.AddField("ELEVATION", 'N', 18, 2);
 }
 
 void SetSurveyColumns(TDBFWriter& table, std::string_view section, const TSurveyRecord& survey) {

@@ -51,10 +51,11 @@ bool ExportFeatures(TShapeWriter& w, const std::string& plotFileName, const TExp
                     bool lines);
 
 // Row writers shared with the passage layers: the shot table's fields (the section, survey,
-// date and station columns alone, or followed by the elevation), the first five columns of a
+// date and station columns, the elevation field, or all of them), the first five columns of a
 // survey's row, and the table pass of the shot layers (one row per shot, twice when splitting;
 // progress 0 to 50).
 void DeclareShotColumns(TDBFWriter& table);
+void DeclareElevation(TDBFWriter& table);
 void DeclareShotTable(TDBFWriter& table);
 void AddShotTableRows(TShapeWriter& w, const TExportOptions& o, bool split);
 void SetSurveyColumns(TDBFWriter& table, std::string_view section,

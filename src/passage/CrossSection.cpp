@@ -94,16 +94,19 @@ void LoadTraverse(const survey::TPlotData& data, std::int32_t first, std::int32_
     list.clear();
     survey::TPlotRecord record;
     for (std::int32_t i = first; i <= last; ++i) {
-        if (data.Shots.RecordType(i) == 'd' && !options.IncludeHiddenShots)
-            continue;
         data.Shots.Get(i, record);
         list.push_back(ToStation(record, i));
         CleanDimensions(list.back());
+        // A left-out hidden shot breaks the run: it gets no tube, and the next shot starts at
+        // the station it reached, as after a move.
+        if (record.RecordType == 'd' && !options.IncludeHiddenShots)
+            list.back().RecordType = 'M';
     }
     if (!options.ExpandWalls)
         return;
     for (std::size_t i = 1; i < list.size(); ++i)
-        FillPair(list[i - 1], list[i], options.SubstituteDiam);
+        if (list[i].RecordType != 'M')
+            FillPair(list[i - 1], list[i], options.SubstituteDiam);
 }
 
 TStationAdjust MakeStationAdjust(const survey::TPlotData& data, const TPassageOptions& options) {

@@ -68,9 +68,11 @@ void CleanDimensions(TStation& station);
 void FillPair(survey::TPlotRecord& a, survey::TPlotRecord& b, double substitute);
 void FillPair(TStation& a, TStation& b, double substitute);
 
-// Empties list and fills it with the cleaned records first..last (inclusive) of data.Shots,
-// leaving out hidden draws unless options.IncludeHiddenShots, then fills dimensions pair by
-// pair along the list when options.ExpandWalls.
+// Empties list and fills it with the cleaned records first..last (inclusive) of data.Shots, then
+// fills dimensions pair by pair along the list when options.ExpandWalls. Unless
+// options.IncludeHiddenShots, a hidden draw is listed as a move ('M'): its shot is left out and
+// the run breaks there, so no tube joins the stations on either side of it; no dimension is
+// filled across a move.
 void LoadTraverse(const survey::TPlotData& data, std::int32_t first, std::int32_t last,
                   const TPassageOptions& options, TStationList& list);
 

@@ -65,8 +65,10 @@ void RoundingPass(TStationList& list, const TPassageOptions& options, TStationLi
         const TStation previous = scratch.back();
         const TStation& corner = list[j];
         const TStation& next = list[j + 1];
-        if (TurnAngle(previous.Position, corner.Position, next.Position) >
-            options.CornerThreshold) {
+        // Only a station between two shots is a corner: a move on either side breaks the run.
+        if (corner.RecordType != 'M' && next.RecordType != 'M' &&
+            TurnAngle(previous.Position, corner.Position, next.Position) >
+                options.CornerThreshold) {
             scratch.push_back(BeforePoint(previous, corner));
             scratch.push_back(AfterPoint(corner, next));
         } else {
@@ -157,9 +159,13 @@ void TPassageRun::EmitList() {
     for (std::ptrdiff_t i = 0; i + 1 < n; ++i) {
         if (merge)
             *after = BuildSegment(m_List, i + 1, m_Options, m_Adjust);
+        // A run starts at the list's first station or at a move inside it (a left-out hidden
+        // shot), and ends at the last station or before such a move.
+        const bool first = i == 0 || m_List[static_cast<std::size_t>(i)].RecordType == 'M';
+        const bool last = i == n - 2 || m_List[static_cast<std::size_t>(i) + 2].RecordType == 'M';
         if (current->Valid)
             EmitShot(*current, merge && before->Valid ? before : nullptr,
-                     merge && after->Valid ? after : nullptr, i == 0, i == n - 2);
+                     merge && after->Valid ? after : nullptr, first, last);
         if (merge) {
             std::swap(before, current); // before = the shot just emitted
             std::swap(current, after);  // current = the next shot, after = free

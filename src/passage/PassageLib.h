@@ -74,7 +74,8 @@ TStation AfterPoint(const TStation& b, const TStation& n);
 
 // One rounding pass: every station whose legs turn by more than options.CornerThreshold is
 // replaced by its before- and after-point; the station following a cut is examined next, with
-// the after-point as its predecessor. Works on positions as loaded (no adjustments). scratch is
+// the after-point as its predecessor. A station that is a move, or is followed by one, lies
+// between runs and is never cut. Works on positions as loaded (no adjustments). scratch is
 // working room the caller may reuse between calls.
 void RoundingPass(TStationList& list, const TPassageOptions& options, TStationList& scratch);
 // options.RoundDepth passes.
@@ -91,8 +92,9 @@ PassageSegment BuildSegment(const TStationList& list, std::ptrdiff_t i,
                             const TPassageOptions& options, const TStationAdjust& adjust);
 
 // Produces the passage polygons of every survey (features are skipped) of data, section by
-// section: walls of every shot, caps at the ends of each traverse when options.SealEnds and an
-// end-cap procedure is given, progress after every 50th survey. Resets state.PolygonCount and
+// section: walls of every shot, caps at the ends of each run when options.SealEnds and an
+// end-cap procedure is given, progress after every 50th survey. A run is a traverse, or the part
+// of one between left-out hidden shots (see LoadTraverse). Resets state.PolygonCount and
 // state.AbortPassages first, and stops at the first check (before each section, survey and
 // traverse) that finds state.AbortPassages set. Throws lumora::Error "No output procedure
 // assigned." at the first survey when wallQuad is empty; exceptions of the procedures pass

@@ -18,6 +18,11 @@ namespace {
 
 constexpr double kHuge = 9.9e99;
 
+// A passage dimension as the passage code uses it: below 0, above 900 or not a number is missing.
+double PresentDimension(float value) {
+    return value >= 0.0f && value <= 900.0f ? value : 0.0;
+}
+
 int DaysInMonth(int month, int year) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month == 2 && (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
@@ -138,9 +143,23 @@ private:
                 StationDetails(r, letter);
         }
         m_Scanner.SkipLine();
+        if (letter != 'L')
+            WidenPassageRange(r);
         m_Data.Shots.Add(r);
         AddShotToGraph(letter);
         m_PrevType = letter;
+    }
+
+    // The passage's vertical extent over the station records (features carry values, not
+    // dimensions), from the first one on: the highest elevation plus its Up and the lowest minus
+    // its Down, a missing dimension (a marker such as 999 or -9999) counting as 0.
+    void WidenPassageRange(const TPlotRecord& r) {
+        const double top = r.Position.Z + PresentDimension(r.Up);
+        const double bottom = r.Position.Z - PresentDimension(r.Down);
+        const bool first = !m_HavePassageRange;
+        m_HavePassageRange = true;
+        m_Data.PassageTop = first ? top : std::max(m_Data.PassageTop, top);
+        m_Data.PassageBottom = first ? bottom : std::min(m_Data.PassageBottom, bottom);
     }
 
     // A draw adds the shot from the previous station line to the graph. The graph is built on
@@ -174,8 +193,6 @@ private:
         r.Up = static_cast<float>(m_Scanner.ReadReal());
         r.Down = static_cast<float>(m_Scanner.ReadReal());
         r.Right = static_cast<float>(m_Scanner.ReadReal());
-        m_Data.PassageTop = std::max(m_Data.PassageTop, r.Position.Z + r.Up);
-        m_Data.PassageBottom = std::min(m_Data.PassageBottom, r.Position.Z - r.Down);
         if (letter == 'L') {
             if (!m_Scanner.CurrentIsCR() && m_Scanner.FindLetter('V')) {
                 r.Right = static_cast<float>(m_Scanner.ReadLooseNumber());
@@ -339,6 +356,7 @@ private:
     UiServices& m_Ui;
     TSurveyRecord m_Survey;
     TGraphBuilder m_Graph{m_Data.Graph}; // declared after m_Data: built from it
+    bool m_HavePassageRange = false;
     char m_PrevType = 'M';
     std::int32_t m_ShotCounter = 0;
     std::int32_t m_HeaderCount = 0;

@@ -9,7 +9,7 @@
 namespace lumora::test {
 
 // Builds a plot record by record, keeping traverse starts, bounds, centre and passage extent as
-// the plot reader does.
+// the plot reader does (the extent over the station records, from the first one on).
 struct TCaveBuilder {
     survey::TPlotData Data;
 
@@ -48,11 +48,20 @@ struct TCaveBuilder {
         Data.Shots.Add(r);
         Data.MinBounds = first ? p : survey::VecMin(Data.MinBounds, p);
         Data.MaxBounds = first ? p : survey::VecMax(Data.MaxBounds, p);
-        Data.PassageTop = std::max(Data.PassageTop, p.Z + lrud);
-        Data.PassageBottom = std::min(Data.PassageBottom, p.Z - lrud);
+        if (type != 'L') {
+            const double present = lrud >= 0.0f && lrud <= 900.0f ? lrud : 0.0;
+            Data.PassageTop =
+                m_HaveRange ? std::max(Data.PassageTop, p.Z + present) : p.Z + present;
+            Data.PassageBottom =
+                m_HaveRange ? std::min(Data.PassageBottom, p.Z - present) : p.Z - present;
+            m_HaveRange = true;
+        }
         Data.FirstStation = Data.Shots.Position(0);
         Data.Center = survey::Scale(survey::Add(Data.MinBounds, Data.MaxBounds), 0.5);
     }
+
+private:
+    bool m_HaveRange = false; // the passage range starts at the first station record
 };
 
 // Counts the non-overlapping occurrences of needle in text.

@@ -81,7 +81,8 @@ TEST(DBFLibrary, TableWithoutRowsHasExactHeaderAndEndMarks) {
     std::tm today{};
     localtime_r(&now, &today);
     EXPECT_EQ(bytes[0], 3);
-    EXPECT_EQ(bytes[1], today.tm_year % 100);
+    // The year since 1900 (126 for 2026), as the format counts it: not modulo 100.
+    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), today.tm_year);
     EXPECT_EQ(bytes[2], today.tm_mon + 1);
     EXPECT_EQ(bytes[3], today.tm_mday);
     EXPECT_EQ(UInt32LE(bytes, 4), 0u);

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <map>
+#include <sstream>
 
 using namespace lumora::exporter;
 using namespace lumora::test;
@@ -181,9 +182,9 @@ TEST(DXFExport, SurveyNamesBecomeLayerNamesByTheStringRule) {
     for (const TEntity& e : OfType(all, "LAYER"))
         layers.push_back(e.Get(2) + "/" + e.Get(70) + "/" + e.Get(62));
     const std::vector<std::string> expected{
-        "Lower0Level/ 64/  3",   "B/ 64/  3",   "S-Lower0Level/ 65/  2", "S-B/ 65/  2",
-        "M-Lower0Level/ 65/  2", "M-B/ 65/  2", "PASSAGE/ 65/  1",       "OBJECTS/ 64/  2",
-        "D-Lower0Level/ 65/  5", "D-B/ 65/  5"};
+        "Lower0Level/ 64/  3",   "B/ 64/  3",   "S-Lower0Level/ 64/  2", "S-B/ 64/  2",
+        "M-Lower0Level/ 64/  2", "M-B/ 64/  2", "PASSAGE/ 64/  1",       "OBJECTS/ 64/  2",
+        "D-Lower0Level/ 64/  5", "D-B/ 64/  5"};
     EXPECT_EQ(layers, expected);
     EXPECT_EQ(OfType(all, "TABLE")[0].Get(70), "  8");
     EXPECT_EQ(OfType(all, "LINE", "Lower0Level").size(), 2u);
@@ -195,6 +196,98 @@ TEST(DXFExport, SurveyNamesBecomeLayerNamesByTheStringRule) {
               std::string::npos)
         << counts;
     EXPECT_NE(counts.find("TEXT " + std::to_string(OfType(all, "TEXT").size())), std::string::npos);
+}
+
+// A CAD program that honours layer state shows what the user asked for: ezdxf reads every layer
+// of the drawing thawed and on, shared or per survey, with walls as faces or as ticks.
+TEST(DXFExport, RequestedLayersAreThawedAndOn) {
+    TempDir dir;
+    TCaveBuilder cave;
+    Cave(cave);
+    std::vector<TExportOptions> choices(3);
+    choices[1].Dxf.PassageType = 1;
+    choices[2].Dxf.AssociateLabels = choices[2].Dxf.AssociatePassages = true;
+    choices[2].Dxf.AssociateSeparate = true;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const std::string file = dir.File("layers" + std::to_string(i) + ".dxf");
+        WriteDxf(cave.Data, choices[i], file);
+        PeerRead(file);
+        const CommandResult layers =
+            RunCommand("/usr/bin/python3 -c \"import sys, ezdxf\n"
+                       "doc = ezdxf.readfile(sys.argv[1])\n"
+                       "for layer in doc.layers:\n"
+                       "    if layer.dxf.name not in ('0', 'Defpoints'):\n"
+                       "        print(layer.dxf.name, layer.is_frozen(), layer.is_on())\" " +
+                       ShellQuote(file));
+        ASSERT_EQ(layers.ExitCode, 0) << layers.Err;
+        const std::string expected =
+            i == 0   ? "LABELS MARKS PASSAGE DEPTH "
+            : i == 1 ? "LABELS MARKS TICKS DEPTH "
+                     : "S-Lower0Level S-B M-Lower0Level M-B P-Lower0Level P-B D-Lower0Level D-B ";
+        std::string seen; // the layers besides the surveys' own and the objects
+        std::istringstream lines(layers.Out);
+        for (std::string name, frozen, on; lines >> name >> frozen >> on;) {
+            EXPECT_EQ(frozen, "False") << name << " is frozen in choice " << i;
+            EXPECT_EQ(on, "True") << name << " is off in choice " << i;
+            if (name != "Lower0Level" && name != "B" && name != "OBJECTS")
+                seen += name + " ";
+        }
+        EXPECT_EQ(seen, expected) << layers.Out;
+    }
+}
+
+// A profile of a cave in UTM coordinates (millions of feet): zooming to the drawing's extents
+// must show the profile, so nothing may lie at the plan's coordinates. ezdxf measures the
+// extents of everything and of the shot lines alone.
+TEST(DXFExport, ProfileExtentsHoldTheProfileAndItsScaleBarOnly) {
+    TempDir dir;
+    TCaveBuilder cave;
+    const T3DVector origin{1840000, 13340000, 3800};
+    auto at = [&](double east, double north, double up) {
+        return T3DVector{origin.X + east, origin.Y + north, origin.Z + up};
+    };
+    cave.Survey("A");
+    cave.Rec('M', "A1", at(0, 0, 0));
+    cave.Rec('D', "A2", at(400, 100, -60));
+    cave.Rec('D', "A3", at(900, 300, -150));
+    for (double rotation : {0.0, 30.0}) {
+        TExportOptions o;
+        o.Dxf.ProfileMode = true;
+        o.Dxf.Rotation = rotation;
+        o.Dxf.ScaleBar = 50;
+        const std::string file = dir.File("profile.dxf");
+        const auto all = Parse(WriteDxf(cave.Data, o, file));
+        PeerRead(file);
+        const CommandResult box = RunCommand(
+            "/usr/bin/python3 -c \"import sys, ezdxf, ezdxf.bbox\n"
+            "msp = ezdxf.readfile(sys.argv[1]).modelspace()\n"
+            "for b in (ezdxf.bbox.extents(msp, fast=True),\n"
+            "          ezdxf.bbox.extents(msp.query('LINE[layer==\\\"A\\\"]'), fast=True)):\n"
+            "    print(*b.extmin, *b.extmax)\" " +
+            ShellQuote(file));
+        ASSERT_EQ(box.ExitCode, 0) << box.Err;
+        std::istringstream numbers(box.Out);
+        double all3[6], shots[6];
+        for (double& v : all3)
+            numbers >> v;
+        for (double& v : shots)
+            numbers >> v;
+        ASSERT_TRUE(numbers) << box.Out;
+        // Marks, labels, ticks and the bar reach a little past the shots; a plan coordinate
+        // would lie millions of feet away.
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_GT(all3[axis], shots[axis] - 100) << rotation << " axis " << axis << box.Out;
+            EXPECT_LT(all3[3 + axis], shots[3 + axis] + 100)
+                << rotation << " axis " << axis << box.Out;
+        }
+        // No north arrow: the objects are the bar (level, 50 ft long, under the profile), its
+        // eleven ticks and its text.
+        const auto objects = OfType(all, "LINE", "OBJECTS");
+        ASSERT_EQ(objects.size(), 12u);
+        EXPECT_NEAR(objects[0].Real(11) - objects[0].Real(10), 50.0, 0.01);
+        EXPECT_EQ(objects[0].Get(20), objects[0].Get(21));
+        EXPECT_LT(objects[0].Real(20), shots[1]);
+    }
 }
 
 TEST(DXFExport, MetresAndHalfScaleShrinkEveryPointAndTheMarks) {

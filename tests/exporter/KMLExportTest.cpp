@@ -246,3 +246,114 @@ TEST(KMLExport, AFileThatCannotBeWrittenIsAnErrorAndTheCursorComesBack) {
         EXPECT_FALSE(ui.Busy);
     }
 }
+
+namespace {
+
+// The points of every line string GDAL reads, one list per line string, in the order read.
+std::vector<std::vector<std::array<double, 2>>> PeerLines(const std::string& peer) {
+    std::vector<std::vector<std::array<double, 2>>> lines;
+    static const std::regex group("\\(([^()]*)\\)");
+    const std::size_t at = peer.find("MULTILINESTRING");
+    EXPECT_NE(at, std::string::npos) << peer;
+    if (at == std::string::npos)
+        return lines;
+    const std::string body = peer.substr(at, peer.find('\n', at) - at);
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), group);
+         it != std::sregex_iterator(); ++it) {
+        lines.emplace_back();
+        std::istringstream tuples((*it)[1].str());
+        for (std::string tuple; std::getline(tuples, tuple, ',');) {
+            std::istringstream numbers(tuple);
+            std::array<double, 2> p{};
+            numbers >> p[0] >> p[1];
+            lines.back().push_back(p);
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+// North 30 m, a hidden shot east 30 m, north 30 m again: GDAL reads two line strings, A1 to A2
+// and A3 to A4, where PROJ puts those stations; nothing joins A2 to A4.
+TEST(KMLExport, ALeftOutHiddenShotBreaksTheLine) {
+    TempDir dir;
+    TCaveBuilder cave;
+    cave.Survey("A");
+    const std::vector<std::array<double, 2>> utm{
+        {510000, 3800000}, {510000, 3800030}, {510030, 3800030}, {510030, 3800060}};
+    const char types[] = {'M', 'D', 'd', 'D'};
+    for (int i = 0; i < 4; ++i)
+        cave.Rec(types[i], "A" + std::to_string(i + 1), Utm(utm[i][0], utm[i][1]));
+    TExportOptions o;
+    o.Kml.Datum = 22;
+    const std::string file = dir.File("lines.kml");
+    WriteKml(cave.Data, o, file, true);
+    const auto lines = PeerLines(PeerRead(file));
+    const auto expected = Cs2cs("+datum=WGS84", utm);
+    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(lines.size(), 2u);
+    const int stations[2][2] = {{0, 1}, {2, 3}};
+    for (int line = 0; line < 2; ++line) {
+        ASSERT_EQ(lines[line].size(), 2u) << line;
+        for (int k = 0; k < 2; ++k)
+            for (int axis = 0; axis < 2; ++axis)
+                EXPECT_NEAR(lines[line][k][axis], expected[stations[line][k]][axis], 1e-7)
+                    << line << " " << k;
+    }
+    // With hidden shots the traverse is one line through all four stations.
+    o.ShowHidden = true;
+    WriteKml(cave.Data, o, file, true);
+    const auto all = PeerLines(PeerRead(file));
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].size(), 4u);
+}
+
+TEST(KMLExport, DatumIsTheDefaultsThenSettingsThenThePlotFilesThenTheCommandLines) {
+    TExportDatum d = ChooseExportDatum(13, false, false, "");
+    EXPECT_EQ(d.Index, 13);
+    EXPECT_EQ(d.Name, "North American 1927");
+    EXPECT_EQ(DescribeExportDatum(d), "North American 1927 (default)");
+    d = ChooseExportDatum(13, false, false, "WGS 1984");
+    EXPECT_EQ(d.Index, 22);
+    EXPECT_EQ(DescribeExportDatum(d), "WGS 1984 (from the plot file)");
+    d = ChooseExportDatum(5, true, false, " WGS 1984"); // the file's datum beats the settings
+    EXPECT_EQ(d.Index, 22);
+    EXPECT_EQ(d.Source, TDatumSource::PlotFile);
+    d = ChooseExportDatum(5, true, false, "Datum of the Moon"); // not in the list
+    EXPECT_EQ(d.Index, 5);
+    EXPECT_EQ(DescribeExportDatum(d), std::string(d.Name) + " (from the settings file)");
+    d = ChooseExportDatum(-1, true, false, "wgs 1984"); // letter case counts; -1 is no selection
+    EXPECT_EQ(d.Index, 13);
+    EXPECT_EQ(d.Source, TDatumSource::Settings);
+    d = ChooseExportDatum(21, true, true, "WGS 1984"); // --datum beats everything
+    EXPECT_EQ(d.Index, 21);
+    EXPECT_EQ(DescribeExportDatum(d), "WGS 1972 (from --datum)");
+    EXPECT_EQ(DatumListIndex("North American 1983"), 14);
+    EXPECT_EQ(DatumListIndex(""), std::nullopt);
+}
+
+// A plot file that declares WGS 1984, exported with the options' default datum: the file's datum
+// is chosen, and the lines lie where PROJ puts the file's coordinates on WGS 1984, not some 190 m
+// away on North American 1927.
+TEST(KMLExport, AFilesOwnDatumPlacesItWhereProjDoes) {
+    TempDir dir;
+    TCaveBuilder cave;
+    cave.Data.DatumName = "WGS 1984";
+    cave.Survey("A");
+    cave.Rec('M', "A1", Utm(510000, 3800000));
+    cave.Rec('D', "A2", Utm(510030, 3800040));
+    TExportOptions o;
+    const TExportDatum datum = ChooseExportDatum(o.Kml.Datum, false, false, cave.Data.DatumName);
+    o.Kml.Datum = datum.Index;
+    const std::string file = dir.File("lines.kml");
+    WriteKml(cave.Data, o, file, true);
+    const auto lines = PeerLines(PeerRead(file));
+    const auto expected = Cs2cs("+datum=WGS84", {{510000, 3800000}, {510030, 3800040}});
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].size(), 2u);
+    ASSERT_EQ(expected.size(), 2u);
+    for (int k = 0; k < 2; ++k)
+        for (int axis = 0; axis < 2; ++axis)
+            EXPECT_NEAR(lines[0][k][axis], expected[k][axis], 1e-7) << k;
+}

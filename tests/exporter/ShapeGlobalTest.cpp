@@ -153,15 +153,53 @@ TEST(ShapeGlobal, RunRuleStartsAPartAtEveryMoveFollowedByADraw) {
     EXPECT_EQ(r.size(), z + 16 + 5 * 8 + 16 + 5 * 8);
 }
 
-TEST(ShapeGlobal, HiddenDrawsCountOnlyWhenIncluded) {
+// A left-out hidden draw breaks the run as a move would: no line joins the stations on either
+// side of it, and the next part starts at the hidden record.
+TEST(ShapeGlobal, ALeftOutHiddenDrawBreaksTheRunAsAMove) {
+    auto xs = [](const std::string& r) {
+        const int parts = Int32LE(r, 36);
+        std::vector<double> out;
+        for (int i = 0; i < Int32LE(r, 40); ++i)
+            out.push_back(DoubleLE(r, 44 + 4 * parts + 16 * i));
+        return out;
+    };
     TOpenSet excluded("MDdD");
-    EXPECT_EQ(Int32LE(RunRecord(excluded, false), 40), 3);
+    std::string r = RunRecord(excluded, false);
+    EXPECT_EQ(Int32LE(r, 36), 2);
+    EXPECT_EQ(Int32LE(r, 44), 0);
+    EXPECT_EQ(Int32LE(r, 48), 2);
+    EXPECT_EQ(xs(r), (std::vector<double>{0, 10, 20, 30}));
     TOpenSet included("MDdD");
-    const std::string r = RunRecord(included, true);
+    r = RunRecord(included, true);
     EXPECT_EQ(Int32LE(r, 36), 1);
-    EXPECT_EQ(Int32LE(r, 40), 4);
+    EXPECT_EQ(xs(r), (std::vector<double>{0, 10, 20, 30}));
     TOpenSet hiddenFirst("MdD");
-    EXPECT_EQ(Int32LE(RunRecord(hiddenFirst, false), 36), 0);
+    r = RunRecord(hiddenFirst, false);
+    EXPECT_EQ(Int32LE(r, 36), 1);
+    EXPECT_EQ(xs(r), (std::vector<double>{10, 20}));
+    TOpenSet twoHidden("MDddDd");
+    r = RunRecord(twoHidden, false);
+    EXPECT_EQ(Int32LE(r, 36), 2);
+    EXPECT_EQ(xs(r), (std::vector<double>{0, 10, 30, 40}));
+}
+
+// The header's box holds every record, in both files: the box the layer gave at the start
+// (the plot's bounds) is replaced by that of the points written.
+TEST(ShapeGlobal, HeaderBoxIsTheBoxOfTheRecordsWritten) {
+    for (bool threeD : {true, false}) {
+        TOpenSet set("MDD", skLine, threeD);
+        set.Writer->AddShape([&](TBinaryFile& main) {
+            set.Writer->WriteSegmentPolyline(main, {-3, 7, 2}, {25, -1, -9});
+        });
+        set.Writer->AddShape([&](TBinaryFile& main) {
+            set.Writer->WriteSegmentPolyline(main, {1, 2, 3}, {4, 40, 6});
+        });
+        set.Writer->CloseShapeFiles();
+        const double box[] = {-3, -1, 25, 40, -9, 6};
+        for (const std::string& file : {set.Main(), set.Index()})
+            for (int i = 0; i < 6; ++i)
+                EXPECT_EQ(DoubleLE(file, 36 + 8 * i), box[i]) << threeD << " " << i;
+    }
 }
 
 TEST(ShapeGlobal, RecordsAreNumberedAndIndexed) {

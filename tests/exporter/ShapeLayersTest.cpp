@@ -10,9 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 using namespace lumora::exporter;
 using namespace lumora::test;
@@ -220,8 +224,9 @@ TEST(ShapeLayers, SurveysListEverySurveyWithItsBounds) {
     const std::string ogr = e.Ogr();
     EXPECT_EQ(FeatureCount(ogr), 4) << ogr;
     EXPECT_TRUE(Has(ogr, "Geometry: 3D Measured Line String")) << ogr;
-    EXPECT_TRUE(Has(ogr, "MULTILINESTRING ZM ((1000 2000 100 0,1010 2000 95 0,1020 2010 92 0),"
-                         "(1010 2000 95 0,1010 1990 94 0))"))
+    // The hidden A3 breaks the line: A2 and A4 are not joined, the next part starts at A3.
+    EXPECT_TRUE(Has(ogr, "MULTILINESTRING ZM ((1000 2000 100 0,1010 2000 95 0),"
+                         "(1010 2010 95 0,1020 2010 92 0),(1010 2000 95 0,1010 1990 94 0))"))
         << ogr;
     EXPECT_TRUE(Has(ogr, "QUILTRA_EMA (Real) = 1020")) << ogr;
     const std::string rows = e.Rows("SURVEY,MONTH,DAY,YEAR,QUILTRA_VMI");
@@ -325,6 +330,15 @@ TEST(ShapeLayers, ProjectionTexts) {
     EXPECT_TRUE(Has(ProjectionText("North American 1927", -13), "WGS_1984_UTM_Zone_13S"));
     EXPECT_TRUE(
         Has(ProjectionText("WGS 1972", 59), "WGS_1972_UTM_Zone_59N\",GEOGCS[\"GCS_WGS_1972"));
+    // A set in feet names its foot, with the false easting and northing in that foot.
+    const std::string feet = ProjectionText("WGS 1984", -30, 0.3048);
+    EXPECT_TRUE(Has(feet, "PARAMETER[\"False_Easting\",1640419.9475065616],"
+                          "PARAMETER[\"False_Northing\",32808398.950131234],"))
+        << feet;
+    EXPECT_TRUE(Has(feet, ",UNIT[\"Foot\",0.3048]]")) << feet;
+    const std::string survey = ProjectionText("WGS 1984", 30, lumora::survey::kSurveyFoot);
+    EXPECT_TRUE(Has(survey, "False_Easting\",1640416.6666678463],")) << survey;
+    EXPECT_TRUE(Has(survey, ",UNIT[\"Foot_US\",0.304800609601]]")) << survey;
 }
 
 TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
@@ -334,7 +348,9 @@ TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
     b.Data.UTMZone = -33;
     b.Data.DatumName = "WGS 1984";
     TExport e;
-    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
+    TExportOptions metres = Options(TShapeDataType::Stations);
+    metres.Meters = true;
+    ASSERT_TRUE(e.Run(b.Data, metres));
     const CommandResult r = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(e.File("prj")));
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_TRUE(Has(r.Out, "+proj=utm +zone=33 +south")) << r.Out;
@@ -343,7 +359,8 @@ TEST(ShapeLayers, ProjectionFileReadsAsItsZoneAndDatum) {
     b.Data.UTMZone = 13;
     b.Data.DatumName = "North American 1927";
     TExport nad;
-    ASSERT_TRUE(nad.Run(b.Data, Options(TShapeDataType::Surveys)));
+    metres.DataTypes = TShapeDataType::Surveys;
+    ASSERT_TRUE(nad.Run(b.Data, metres));
     const CommandResult n = RunCommand("gdalsrsinfo -o proj4 " + ShellQuote(nad.File("prj")));
     EXPECT_TRUE(Has(n.Out, "+proj=utm +zone=13") && Has(n.Out, "+ellps=clrk66")) << n.Out;
 }
@@ -357,7 +374,7 @@ TEST(ShapeLayers, MissingGeoreferenceGivesTheGenericProjection) {
     ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::Stations)));
     ASSERT_EQ(e.Ui.Warnings.size(), 1u);
     EXPECT_EQ(e.Ui.Warnings[0], lumora::survey::GeoreferenceWarning(kGenericProjectionLine));
-    EXPECT_EQ(ReadFile(e.File("prj")), ProjectionText("WGS 1984", 13));
+    EXPECT_EQ(ReadFile(e.File("prj")), ProjectionText("WGS 1984", 13, 0.3048));
 }
 
 TEST(ShapeLayers, ZipHoldsTheSetsFilesExactly) {
@@ -534,5 +551,327 @@ TEST(ShapeLayers, PrismTablePassBesideTheShapePassWritesTheSameBytes) {
         std::memcpy(&rows, dbf.data() + 4, 4);
         EXPECT_EQ(rows, (shx.size() - 100) / 8);
         EXPECT_EQ(dbf.back(), '\x1a');
+    }
+}
+
+namespace {
+
+// The points of every geometry ogrinfo prints, one list per innermost bracket (a point, a line,
+// a part or a ring), in the order printed.
+std::vector<std::vector<T3DVector>> OgrPointLists(const std::string& ogr) {
+    std::vector<std::vector<T3DVector>> lists;
+    static const std::regex geometry(
+        "^  (POINT|LINESTRING|MULTILINESTRING|POLYGON|MULTIPOLYGON|TIN|GEOMETRYCOLLECTION)"
+        "( ZM| Z| M)? (.*)$");
+    static const std::regex group("\\(([^()]*)\\)");
+    std::istringstream lines(ogr);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (!std::regex_match(line, m, geometry))
+            continue;
+        const std::string dims = m[2];
+        const bool hasZ = dims == " Z" || dims == " ZM";
+        const std::string body = m[3];
+        for (auto it = std::sregex_iterator(body.begin(), body.end(), group);
+             it != std::sregex_iterator(); ++it) {
+            lists.emplace_back();
+            std::istringstream tuples((*it)[1].str());
+            for (std::string tuple; std::getline(tuples, tuple, ',');) {
+                std::istringstream numbers(tuple);
+                T3DVector p;
+                numbers >> p.X >> p.Y;
+                if (hasZ)
+                    numbers >> p.Z;
+                lists.back().push_back(p);
+            }
+        }
+    }
+    return lists;
+}
+
+// North 100 ft, a hidden shot east 100 ft, north 100 ft again.
+void BuildHiddenBend(TPlotBuilder& b) {
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "A1", {0, 0, 0});
+    b.Rec('D', "A2", {0, 100, 0});
+    b.Rec('d', "A3", {100, 100, 0});
+    b.Rec('D', "A4", {100, 200, 0});
+}
+
+// Distance in plan from p to the middle part (20 % to 80 %) of the diagonal from A2 to A4, along
+// which a passage or line would run if the hidden shot joined its neighbours.
+double FromTheDiagonal(const T3DVector& p) {
+    const double t = std::clamp((p.X + p.Y - 100.0) / 200.0, 0.2, 0.8);
+    return std::hypot(p.X - 100.0 * t, p.Y - (100.0 + 100.0 * t));
+}
+
+} // namespace
+
+// Walls (prisms, multipatches), outlines, run polylines and shots as GDAL reads them: no point
+// and no edge lies on the diagonal that would join the stations either side of the hidden shot.
+TEST(ShapeLayers, ALeftOutHiddenShotJoinsNothingInAnySet) {
+    TPlotBuilder b;
+    BuildHiddenBend(b);
+    for (auto type :
+         {TShapeDataType::PolygonPrism, TShapeDataType::MultipatchPrism, TShapeDataType::Passage,
+          TShapeDataType::Surveys, TShapeDataType::SurveyShots}) {
+        TExport e;
+        TExportOptions o = Options(type);
+        o.Walls.RoundDepth = 2;
+        ASSERT_TRUE(e.Run(b.Data, o));
+        const auto lists = OgrPointLists(e.Ogr());
+        ASSERT_FALSE(lists.empty()) << static_cast<int>(type);
+        for (const auto& points : lists) {
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const T3DVector& p = points[i];
+                EXPECT_GT(FromTheDiagonal(p), 15.0)
+                    << static_cast<int>(type) << " point " << p.X << " " << p.Y;
+                if (i == 0)
+                    continue;
+                const T3DVector middle =
+                    lumora::survey::Scale(lumora::survey::Add(points[i - 1], p), 0.5);
+                EXPECT_GT(FromTheDiagonal(middle), 15.0)
+                    << static_cast<int>(type) << " edge through " << middle.X << " " << middle.Y;
+            }
+        }
+    }
+}
+
+// Rows of the prism table follow the faces: none for the hidden shot, and the shot after it
+// runs from the hidden record's station.
+TEST(ShapeLayers, PrismRowsOfALeftOutHiddenShot) {
+    TPlotBuilder b;
+    BuildHiddenBend(b);
+    TExport e;
+    ASSERT_TRUE(e.Run(b.Data, Options(TShapeDataType::PolygonPrism)));
+    EXPECT_EQ(FeatureCount(e.Ogr()), 16);
+    std::string expected;
+    for (const char* shot : {"A1|A2|", "A3|A4|"})
+        for (int face = 1; face <= 8; ++face)
+            expected += shot + std::to_string(face) + ".0\n";
+    EXPECT_EQ(e.Rows("FR_STATION,TO_STATION,FACE"), expected);
+}
+
+namespace {
+
+// Longitude and latitude of every point of a Shapefile set as GDAL reprojects it to WGS 1984.
+std::vector<std::pair<double, double>> ReprojectedPoints(const std::string& shp) {
+    const CommandResult r = RunCommand("ogr2ogr -f CSV /vsistdout/ -t_srs EPSG:4326 "
+                                       "-lco GEOMETRY=AS_XY " +
+                                       ShellQuote(shp));
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    std::vector<std::pair<double, double>> points;
+    std::istringstream lines(r.Out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("X,Y,", 0), 0u) << r.Out;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string x, y;
+        std::getline(fields, x, ',');
+        std::getline(fields, y, ',');
+        points.emplace_back(std::stod(x), std::stod(y));
+    }
+    return points;
+}
+
+} // namespace
+
+// A cave of the Yorkshire Dales (UTM zone 30, WGS 1984) written in feet and in metres, with the
+// international and with the survey foot: GDAL must put both sets at the same places.
+TEST(ShapeLayers, FeetSetsReprojectWhereTheMetreSetsDo) {
+    ASSERT_TRUE(HaveProgram("ogr2ogr")) << "the peer check needs ogr2ogr (gdal-bin)";
+    const std::string plot = "Z 19685100 19685900 1747100 1747900 900 1000\r\n"
+                             "G30\r\nOWGS 1984\r\nSMain\r\nNA D 1 1 2000 C\r\n"
+                             "M 19685100.0 1747100.0 1000.0 SA1 P 1 1 1 1\r\n"
+                             "D 19685300.0 1747250.0 950.0 SA2 P 1 1 1 1\r\n"
+                             "D 19685900.0 1747900.0 900.0 SA3 P 1 1 1 1\r\n"
+                             "X 19685100 19685900 1747100 1747900 900 1000\r\n";
+    for (const char* international : {"1", "0"}) {
+        TempDir dir;
+        std::filesystem::create_directories(dir.File("config/quiltra"));
+        WriteFile(dir.File("config/quiltra/Quiltra32.ini"),
+                  std::string("[Units]\r\nInternationalFoot=") + international + "\r\n");
+        WriteFile(dir.File("dales.plt"), plot);
+        auto exportSet = [&](const std::string& name, const std::string& flags) {
+            const CommandResult r = RunCommand(
+                "LUMORA_CONFIG_DIR=" + ShellQuote(dir.File("config")) +
+                " XDG_CONFIG_HOME=" + ShellQuote(dir.File("xdg")) + " " + ShellQuote(LumoraCli()) +
+                " export shapefile --type stations --yes " + flags + " -o " +
+                ShellQuote(dir.File(name + ".shp")) + " " + ShellQuote(dir.File("dales.plt")));
+            EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+            return ReprojectedPoints(dir.File(name + ".shp"));
+        };
+        const auto feet = exportSet("feet", "");
+        const auto metres = exportSet("metres", "--meters");
+        ASSERT_EQ(feet.size(), 3u);
+        ASSERT_EQ(metres.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(feet[i].first, metres[i].first, 1e-7) << international << " " << i;
+            EXPECT_NEAR(feet[i].second, metres[i].second, 1e-7) << international << " " << i;
+            // The Dales lie near 2.5 degrees west, 54.1 degrees north.
+            EXPECT_NEAR(metres[i].first, -2.5, 0.1) << i;
+            EXPECT_NEAR(metres[i].second, 54.1, 0.1) << i;
+        }
+        const std::string prj = ReadFile(dir.File("feet.prj"));
+        EXPECT_TRUE(Has(prj, *international == '1' ? "UNIT[\"Foot\",0.3048]]"
+                                                   : "UNIT[\"Foot_US\",0.304800609601]]"))
+            << prj;
+    }
+}
+
+namespace {
+
+// A generated cave of a few hundred stations, with features, surveys and hidden shots.
+TPlotData& SmallGeneratedCave() {
+    static TPlotData data;
+    if (!data.Loaded) {
+        TempDir dir;
+        lumora::survey::TGenOptions gen;
+        gen.Stations = 600;
+        gen.Seed = 7;
+        lumora::survey::GeneratePlotFile(dir.File("cave.plt"), gen);
+        RecordingUi ui;
+        lumora::survey::LoadPlotFile(data, dir.File("cave.plt"), {}, ui);
+        // The generator writes point features only: add a line feature (a stream) at the end.
+        lumora::survey::TSurveyRecord stream;
+        stream.Name.Assign("Stream");
+        stream.SurveyKind = 1;
+        stream.IsFeature = true;
+        stream.FirstShot = data.Shots.Count();
+        stream.FirstTraverse = data.TraverseStarts.Count();
+        const T3DVector start = data.FirstStation;
+        const T3DVector end{start.X + 40, start.Y - 30, start.Z - 5};
+        stream.MinBounds = lumora::survey::VecMin(start, end);
+        stream.MaxBounds = lumora::survey::VecMax(start, end);
+        data.Surveys.Add(stream);
+        data.TraverseStarts.Add(data.Shots.Count());
+        for (const auto& [type, p] : {std::pair{'M', start}, std::pair{'D', end}}) {
+            TPlotRecord r;
+            r.RecordType = type;
+            r.Station.Assign(type == 'M' ? "ST1" : "ST2");
+            r.Position = p;
+            data.Shots.Add(r);
+        }
+    }
+    return data;
+}
+
+// The header's box of a main or index file: Xmin, Ymin, Xmax, Ymax, Zmin, Zmax.
+std::array<double, 6> HeaderBox(const std::string& file) {
+    const std::string bytes = ReadFile(file);
+    std::array<double, 6> box{};
+    EXPECT_GE(bytes.size(), 100u) << file;
+    if (bytes.size() >= 100)
+        std::memcpy(box.data(), bytes.data() + 36, sizeof box);
+    return box;
+}
+
+} // namespace
+
+// Every set type of a generated cave, in 3D feet and in 2D metres: the box of the header (as
+// GDAL reports it, and in the index file alike) bounds every point of every shape GDAL reads, and
+// no more than them.
+TEST(ShapeLayers, HeaderBoxesBoundEveryShapeTightly) {
+    TPlotData& data = SmallGeneratedCave();
+    const TPolygonBounds bounds{
+        {{T3DVector{1840000, 13336000, 3000}, T3DVector{1840000, 13336000, 2900}},
+         {T3DVector{1840500, 13336000, 3000}, T3DVector{1840500, 13336000, 2900}},
+         {T3DVector{1840500, 13336400, 3100}, T3DVector{1840500, 13336400, 2800}}}};
+    for (int type = 0; type <= 10; ++type) {
+        for (bool threeD : {true, false}) {
+            const auto dataType = static_cast<TShapeDataType>(type);
+            const bool prism = type >= 7;
+            if (prism && !threeD)
+                continue;
+            TExport e;
+            TExportOptions o = Options(dataType);
+            o.ThreeD = threeD;
+            o.Meters = !threeD;
+            ASSERT_TRUE(e.Run(data, o, bounds)) << type;
+            const std::string what = std::to_string(type) + (threeD ? " 3D" : " 2D");
+            const auto box = HeaderBox(e.File("shp"));
+            EXPECT_EQ(HeaderBox(e.File("shx")), box) << what;
+            const CommandResult summary =
+                RunCommand("ogrinfo -ro -al -so " + ShellQuote(e.File("shp")));
+            std::smatch m;
+            ASSERT_TRUE(std::regex_search(summary.Out, m,
+                                          std::regex("Extent: \\(([-0-9.]+), ([-0-9.]+)\\) - "
+                                                     "\\(([-0-9.]+), ([-0-9.]+)\\)")))
+                << what << summary.Out;
+            const auto lists = OgrPointLists(e.Ogr());
+            double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+            std::size_t points = 0;
+            for (const auto& list : lists)
+                for (const T3DVector& p : list) {
+                    const double v[3] = {p.X, p.Y, p.Z};
+                    for (int axis = 0; axis < 3; ++axis) {
+                        lo[axis] = std::min(lo[axis], v[axis]);
+                        hi[axis] = std::max(hi[axis], v[axis]);
+                    }
+                    ++points;
+                }
+            ASSERT_GT(points, 0u) << what;
+            const double tolerance = 1e-3;
+            for (int axis = 0; axis < 2; ++axis) {
+                EXPECT_NEAR(std::stod(m[1 + axis]), lo[axis], tolerance)
+                    << what << " axis " << axis;
+                EXPECT_NEAR(std::stod(m[3 + axis]), hi[axis], tolerance)
+                    << what << " axis " << axis;
+            }
+            EXPECT_NEAR(box[0], lo[0], tolerance) << what;
+            EXPECT_NEAR(box[1], lo[1], tolerance) << what;
+            EXPECT_NEAR(box[2], hi[0], tolerance) << what;
+            EXPECT_NEAR(box[3], hi[1], tolerance) << what;
+            if (threeD) {
+                EXPECT_NEAR(box[4], lo[2], tolerance) << what;
+                EXPECT_NEAR(box[5], hi[2], tolerance) << what;
+            }
+        }
+    }
+}
+
+// The table's date and its elevations as dbfread reads them: the year byte counts from 1900, and
+// elevations of four and five digits keep their digits and their two decimals.
+TEST(ShapeLayers, TablesCarryTodaysYearAndWholeElevations) {
+    TPlotBuilder b;
+    b.Section("X");
+    b.Survey("A");
+    b.Rec('M', "A1", {0, 0, 1200});
+    b.Rec('D', "A2", {10, 0, 1157.677});
+    b.Rec('D', "A3", {20, 0, 12345.678});
+    b.Rec('D', "A4", {30, 0, -250.5});
+    for (auto type : {TShapeDataType::SurveyShots, TShapeDataType::PolygonPrism}) {
+        TExport e;
+        TExportOptions o = Options(type);
+        o.Walls.PassShape = 0;
+        o.Walls.RoundDepth = 0;
+        ASSERT_TRUE(e.Run(b.Data, o));
+        const std::time_t now = std::time(nullptr);
+        std::tm today{};
+        localtime_r(&now, &today);
+        const std::string dbf = ReadFile(e.File("dbf"));
+        ASSERT_GT(dbf.size(), 32u);
+        EXPECT_EQ(static_cast<unsigned char>(dbf[1]), today.tm_year); // 126 in 2026
+        const CommandResult date =
+            RunCommand("/usr/bin/python3 -c 'import dbfread,sys\n"
+                       "t=dbfread.DBF(sys.argv[1])\n"
+                       "print(t.date.year, [(f.length,f.decimal_count) for f in t.fields if "
+                       "f.name==\"ELEVATION\"])' " +
+                       ShellQuote(e.File("dbf")));
+        ASSERT_EQ(date.ExitCode, 0) << date.Err;
+        EXPECT_EQ(date.Out, std::to_string(1900 + today.tm_year) + " [(18, 2)]\n");
+        std::string rows = e.Rows("ELEVATION");
+        if (type == TShapeDataType::PolygonPrism) {
+            // Four faces, four equal rows per shot: keep the first of each shot.
+            std::istringstream lines(rows);
+            rows.clear();
+            int n = 0;
+            for (std::string line; std::getline(lines, line); ++n)
+                if (n % 4 == 0)
+                    rows += line + "\n";
+        }
+        EXPECT_EQ(rows, "1157.68\n12345.68\n-250.5\n") << static_cast<int>(type);
     }
 }

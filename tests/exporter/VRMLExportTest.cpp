@@ -5,12 +5,15 @@
 #include "platform/Error.h"
 #include "support/RecordingUi.h"
 #include "support/TestSupport.h"
+#include "survey/PlotGenerator.h"
+#include "survey/PlotReader.h"
 
 #include "CavePlots.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 
 using namespace lumora::exporter;
 using namespace lumora::test;
@@ -196,6 +199,44 @@ TEST(VRMLExport, DepthIndexRunsFromTopToBottomAndStaysInTheTable) {
     ASSERT_EQ(writer.Colors.size(), 23u);
     EXPECT_DOUBLE_EQ(writer.Colors[1].Green, 63 / 255.0);
     EXPECT_DOUBLE_EQ(writer.Colors[22].Blue, 127 / 255.0);
+}
+
+// A generated cave in UTM coordinates, thousands of feet above 0 and hundreds deep: the depth
+// colours, as the peer reads them, span the table from top to bottom for walls and shot lines.
+TEST(VRMLExport, DepthColoursSpanTheTableForACaveFarAboveZero) {
+    TempDir dir;
+    const std::string plot = dir.File("cave.plt");
+    lumora::survey::TGenOptions gen;
+    gen.Stations = 1000;
+    lumora::survey::GeneratePlotFile(plot, gen);
+    RecordingUi ui;
+    lumora::survey::TPlotData data;
+    lumora::survey::LoadPlotFile(data, plot, {}, ui);
+    ASSERT_GT(data.MinBounds.Z, 1000.0);
+    TExportOptions o;
+    o.Vrml.ColorByDepth = true;
+    o.Vrml.DoShotLine = true;
+    o.Vrml.LineColorByDepth = true;
+    const std::string file = dir.File("cave.wrl");
+    ExportVRML(data, file, o, {});
+    const std::string peer = PeerRead(file);
+    std::size_t from = 0;
+    for (const char* shape : {"walls", "shot lines"}) {
+        const std::size_t at = peer.find("colorIndex", from);
+        ASSERT_NE(at, std::string::npos) << shape;
+        const std::vector<double> colours = ListAfter(peer, "colorIndex", at);
+        from = at + 1;
+        std::set<double> used;
+        for (double c : colours) {
+            if (c == -1.0)
+                continue;
+            EXPECT_TRUE(c >= 0 && c <= 22) << shape << " " << c;
+            used.insert(c);
+        }
+        EXPECT_GE(used.size(), 15u) << shape;
+        EXPECT_LE(*used.begin(), 1.0) << shape;
+        EXPECT_GE(*used.rbegin(), 20.0) << shape;
+    }
 }
 
 TEST(VRMLExport, ShotLinesSplitLongTraversesWithoutLosingPoints) {

@@ -161,17 +161,24 @@ TEST_F(LoadTraverseTest, KeepsDimensionsAsReadWhenExpandIsOff) {
     ExpectDims(List[0], 0, 0, 0, 0);
 }
 
-TEST_F(LoadTraverseTest, LeavesOutHiddenDrawsUnlessAskedAndEmptiesTheListFirst) {
-    TCaveBuilder(Data).Survey().Move({0, 0, 0}).Station('d', {0, 5, 0}).Draw({0, 10, 0});
+TEST_F(LoadTraverseTest, ALeftOutHiddenDrawBreaksTheRunAndEmptiesTheListFirst) {
+    TCaveBuilder(Data).Survey().Move({0, 0, 0}, 4, 4).Station('d', {0, 5, 0}).Draw({0, 10, 0});
+    Options.SubstituteDiam = 0.0;
     List.resize(7);
     LoadTraverse(Data, 0, 2, Options, List);
-    ASSERT_EQ(List.size(), 2u);
-    EXPECT_EQ(List[1].Source, 2);
-    EXPECT_EQ(List[1].Station.View(), "P2");
+    ASSERT_EQ(List.size(), 3u);
+    // The hidden record stays as the start of the next shot, as a move would.
+    EXPECT_EQ(List[1].RecordType, 'M');
+    EXPECT_EQ(List[1].Source, 1);
+    EXPECT_EQ(List[2].Station.View(), "P2");
+    // Nothing is filled across the break: the station after it has no neighbour with widths.
+    ExpectDims(List[1], 0, 0, 0, 0);
+    ExpectDims(List[2], 0, 0, 0, 0);
     Options.IncludeHiddenShots = true;
     LoadTraverse(Data, 0, 2, Options, List);
     ASSERT_EQ(List.size(), 3u);
     EXPECT_EQ(List[1].RecordType, 'd');
+    ExpectDims(List[2], 4, 4, 4, 4);
 }
 
 TEST(FetchStation, AppliesTheMetricFactorThenTheCentre) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace lumora::passage {
@@ -158,6 +160,59 @@ TEST_F(GenerateTest, HiddenShotsCountOnlyWhenAsked) {
     EXPECT_EQ(Run().Polygons.size(), 8u);
     Options.IncludeHiddenShots = true;
     EXPECT_EQ(Run().Polygons.size(), 16u);
+}
+
+// Distance from p to the part of the segment a-b between 20 % and 80 % of its length, in plan.
+double PlanDistanceToMiddle(const T3DVector& p, const T3DVector& a, const T3DVector& b) {
+    const double dx = b.X - a.X, dy = b.Y - a.Y;
+    double t = ((p.X - a.X) * dx + (p.Y - a.Y) * dy) / (dx * dx + dy * dy);
+    t = std::clamp(t, 0.2, 0.8);
+    return std::hypot(p.X - (a.X + t * dx), p.Y - (a.Y + t * dy));
+}
+
+// North 100, a hidden shot east 100, north 100 again: the stations before and after the hidden
+// shot are joined by nothing, and the passage after it starts at the hidden record.
+TEST_F(GenerateTest, ALeftOutHiddenShotBreaksTheRunAsAMove) {
+    TCaveBuilder(Data)
+        .Survey()
+        .Move({0, 0, 0}, 3, 3, 3, 3)
+        .Draw({0, 100, 0}, 3, 3, 3, 3)
+        .Station('d', {100, 100, 0}, 3, 3, 3, 3)
+        .Draw({100, 200, 0}, 3, 3, 3, 3);
+    Options.SealEnds = true;
+    Options.MergePass = true;
+    Options.RoundDepth = 2;
+    const TRecorder out = Run();
+    const T3DVector before{0, 100, 0}, after{100, 200, 0};
+    // A tube along the diagonal would have its corners at the two stations but its faces'
+    // centres on the diagonal: look at both.
+    std::size_t walls = 0;
+    for (const TPolygon& polygon : out.Polygons) {
+        walls += polygon.IsCap ? 0 : 1;
+        T3DVector centre;
+        for (const T3DVector& p : polygon.Points) {
+            EXPECT_GT(PlanDistanceToMiddle(p, before, after), 15.0)
+                << p.X << " " << p.Y << " lies on the diagonal";
+            centre = survey::Add(centre, survey::Scale(p, 1.0 / polygon.Points.size()));
+        }
+        EXPECT_GT(PlanDistanceToMiddle(centre, before, after), 15.0)
+            << "a face centred at " << centre.X << " " << centre.Y << " spans the diagonal";
+    }
+    EXPECT_EQ(walls, 16u);
+    // Each of the two runs is sealed at both ends: the break closes the tubes it separates.
+    ASSERT_EQ(out.Count(true), 32u);
+    int starts = 0, ends = 0;
+    for (const TPolygon& polygon : out.Polygons) {
+        if (!polygon.IsCap)
+            continue;
+        starts += polygon.IsStart && polygon.Points[0] == T3DVector{100, 100, 0};
+        ends += !polygon.IsStart && polygon.Points[0] == before;
+    }
+    EXPECT_EQ(starts, 8) << "the second run starts at the hidden record";
+    EXPECT_EQ(ends, 8) << "the first run ends at the station before the hidden shot";
+    Options.IncludeHiddenShots = true;
+    const TRecorder all = Run();
+    EXPECT_GT(all.Count(false), 24u) << "the hidden shot and its rounded corners get walls";
 }
 
 TEST_F(GenerateTest, WithoutAWallProcedureFailsAtTheFirstSurvey) {
@@ -321,6 +376,18 @@ TEST_F(RoundingTest, TheStationAfterACutIsJudgedAgainstTheAfterPoint) {
     EXPECT_GT(list.size(), once);
     EXPECT_EQ(list.front().Position, (T3DVector{0, 0, 0}));
     EXPECT_EQ(list.back().Position, (T3DVector{30, 20, 0}));
+}
+
+TEST_F(RoundingTest, AMoveInsideTheListIsNoCorner) {
+    // A right angle at the station before the move and at the move itself: neither is cut.
+    TStationList list{At({0, 0, 0}), At({0, 10, 0}), At({10, 10, 0}), At({10, 20, 0})};
+    list[0].RecordType = 'M';
+    list[2].RecordType = 'M';
+    Options.RoundDepth = 2;
+    RoundTraverse(list, Options, Scratch);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[1].Position, (T3DVector{0, 10, 0}));
+    EXPECT_EQ(list[2].Position, (T3DVector{10, 10, 0}));
 }
 
 TEST(BuildSegment, NoShotOutsideTheListOrBeforeAMove) {

@@ -18,7 +18,8 @@ using test::TPolygon;
 using test::TRecorder;
 
 // The generator as first described: rounding by insertion in place, three segment builds per
-// shot, merged rings from freshly built neighbours.
+// shot, merged rings from freshly built neighbours, each run between left-out hidden shots built
+// on its own.
 namespace reference {
 
 double Norm(const T3DVector& v) {
@@ -161,13 +162,24 @@ TRecorder Generate(const survey::TPlotData& data, const TPassageOptions& options
                 continue;
             const survey::TRange traverses = data.SurveyTraverseRange(i);
             for (int t = traverses.First; t <= traverses.Last; ++t) {
+                // A left-out hidden shot cuts the traverse in two, the second starting at the
+                // hidden record: each piece is built as a traverse of its own.
                 const survey::TRange shots = data.TraverseShotRange(t);
-                LoadTraverse(data, shots.First, shots.Last, options, list);
-                for (int pass = 0; pass < options.RoundDepth; ++pass)
-                    RoundingPass(list, options.CornerThreshold);
-                const long n = static_cast<long>(list.size());
-                for (long s = 0; s < n; ++s)
-                    run.Emit(list, s, s == 0, s == n - 2);
+                TPassageOptions piece = options;
+                piece.IncludeHiddenShots = true;
+                for (int first = shots.First; first <= shots.Last;) {
+                    int last = first;
+                    while (last < shots.Last &&
+                           (options.IncludeHiddenShots || data.Shots.RecordType(last + 1) != 'd'))
+                        ++last;
+                    LoadTraverse(data, first, last, piece, list);
+                    for (int pass = 0; pass < options.RoundDepth; ++pass)
+                        RoundingPass(list, options.CornerThreshold);
+                    const long n = static_cast<long>(list.size());
+                    for (long s = 0; s < n; ++s)
+                        run.Emit(list, s, s == 0, s == n - 2);
+                    first = last + 1;
+                }
             }
         }
     }

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <sstream>
 
 namespace lumora::passage {
@@ -161,6 +163,72 @@ TEST_F(PassagesCommand, ObjHoldsThePolygonsInOrderWithCapsFacingOutAndAssimpRead
     const std::int64_t quads = static_cast<std::int64_t>(expected.Count(false));
     const std::int64_t triangles = static_cast<std::int64_t>(expected.Count(true));
     EXPECT_EQ(Field(info.Out, "Faces:"), 2 * quads + triangles) << info.Out;
+}
+
+// North 100 ft, a hidden shot east 100 ft, north 100 ft again, as the viewer and the OBJ see it
+// through the peer reader: assimp's faces keep off the diagonal that would join the stations on
+// either side of the hidden shot, and off the hidden shot itself unless hidden shots are asked
+// for.
+TEST_F(PassagesCommand, ALeftOutHiddenShotGivesNoTubeInTheObj) {
+    ASSERT_TRUE(test::HaveProgram("assimp")) << "the peer reader assimp (assimp-utils) is missing";
+    test::WriteFile(Plot, "Z 0 200 0 100 0 0\r\nSMAIN\r\nNA D 1 1 2000 C\r\n"
+                          "M 0 0 0 SA1 P 3 3 3 3\r\n"
+                          "D 100 0 0 SA2 P 3 3 3 3\r\n"
+                          "d 100 100 0 SA3 P 3 3 3 3\r\n"
+                          "D 200 100 0 SA4 P 3 3 3 3\r\n"
+                          "X 0 200 0 100 0 0\r\n");
+    // Plan distance from p to the middle part (20 % to 80 %) of the diagonal from SA2 to SA4.
+    auto fromDiagonal = [](const T3DVector& p) {
+        const double t = std::clamp((p.X + p.Y - 100.0) / 200.0, 0.2, 0.8);
+        return std::hypot(p.X - 100.0 * t, p.Y - (100.0 + 100.0 * t));
+    };
+    for (const char* hidden : {"", " --hidden"}) {
+        const std::string obj = Dir.File("bend.obj");
+        const std::string ply = Dir.File("bend.ply");
+        ASSERT_EQ(Run("--seal --round 2 --obj " + test::ShellQuote(obj) + hidden).ExitCode, 0);
+        const CommandResult convert = test::RunCommand("assimp export " + test::ShellQuote(obj) +
+                                                       " " + test::ShellQuote(ply) + " -fply");
+        ASSERT_EQ(convert.ExitCode, 0) << convert.Out << convert.Err;
+        std::istringstream in(test::ReadFile(ply));
+        std::size_t vertexCount = 0, faceCount = 0;
+        for (std::string word; in >> word && word != "end_header";) {
+            if (word == "element") {
+                std::string kind;
+                in >> kind;
+                (kind == "vertex" ? vertexCount : faceCount) = 0;
+                in >> (kind == "vertex" ? vertexCount : faceCount);
+            }
+        }
+        std::vector<T3DVector> vertices(vertexCount);
+        for (T3DVector& v : vertices)
+            in >> v.X >> v.Y >> v.Z;
+        ASSERT_GT(faceCount, 0u);
+        double nearest = 1e300;       // to the diagonal
+        double nearestHidden = 1e300; // to the middle of the hidden shot
+        auto look = [&](const T3DVector& p) {
+            nearest = std::min(nearest, fromDiagonal(p));
+            nearestHidden = std::min(nearestHidden, std::hypot(p.X - 50.0, p.Y - 100.0));
+        };
+        for (std::size_t f = 0; f < faceCount; ++f) {
+            std::size_t corners = 0;
+            in >> corners;
+            T3DVector centre;
+            for (std::size_t k = 0; k < corners; ++k) {
+                std::size_t index = 0;
+                in >> index;
+                const T3DVector& p = vertices.at(index);
+                look(p);
+                centre = survey::Add(centre, survey::Scale(p, 1.0 / corners));
+            }
+            look(centre);
+        }
+        ASSERT_TRUE(in) << "assimp's PLY could not be read";
+        EXPECT_GT(nearest, 15.0) << "a wall lies on the diagonal" << hidden;
+        if (*hidden == '\0')
+            EXPECT_GT(nearestHidden, 15.0) << "the hidden shot has walls";
+        else
+            EXPECT_LT(nearestHidden, 5.0) << "the hidden shot has no walls";
+    }
 }
 
 } // namespace

@@ -82,6 +82,50 @@ TEST(RenderCommand, ShotLinesAreBlueAndStationsYellow) {
     EXPECT_EQ(Share(stations, Bluish), 0.0);
 }
 
+// An L of bare shots: 100 ft north and 50 ft east from one station.
+std::string NorthAndEastArms(const TempDir& dir) {
+    const std::string file = dir.File("arms.plt");
+    WriteFile(file, "Z 0 100 0 50 0 0\r\nSMain\r\nNA D 1 1 2000 C\r\n"
+                    "M 0 0 0 SA0 P -9 -9 -9 -9\r\nD 100 0 0 SN P -9 -9 -9 -9\r\n"
+                    "M 0 0 0 SA0 P -9 -9 -9 -9\r\nD 0 50 0 SE P -9 -9 -9 -9\r\n"
+                    "X 0 100 0 50 0 0\r\n");
+    return file;
+}
+
+// Looking straight down (--pitch 90) shows the plan as a map does: the north arm runs up from the
+// corner and the east arm to the right, so the blue L fills every quarter of its box but the
+// upper right one. Seen from below, or mirrored, another quarter stays empty.
+TEST(RenderCommand, PitchNinetyLooksDownWithNorthUpAndEastRight) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const QImage image =
+        Render(dir, NorthAndEastArms(dir), "--size 320x240 --pitch 90 --substitute 0 --shots");
+    KeepImage(image, "RenderCommand_PlanFromAbove");
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (Bluish(image.pixel(x, y))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GT(right - left, 20) << "no shots in the picture";
+    ASSERT_GT(bottom - top, 20);
+    // The north arm is twice as long as the east arm.
+    EXPECT_GT(bottom - top, 1.5 * (right - left));
+    int quarter[2][2] = {{0, 0}, {0, 0}}; // [lower][right]
+    const int middleX = (left + right) / 2, middleY = (top + bottom) / 2;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (Bluish(image.pixel(x, y)))
+                ++quarter[y > middleY][x > middleX];
+    EXPECT_EQ(quarter[0][1], 0) << "upper right";
+    EXPECT_GT(quarter[0][0], 10) << "upper left: the north arm";
+    EXPECT_GT(quarter[1][0], 10) << "lower left: the corner";
+    EXPECT_GT(quarter[1][1], 10) << "lower right: the east arm";
+}
+
 TEST(RenderCommand, TurningTheModelChangesThePicture) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;

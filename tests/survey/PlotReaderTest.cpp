@@ -74,8 +74,19 @@ TEST_F(PlotReaderTest, ReadsPositionsAsNorthEastVertical) {
     EXPECT_EQ(d.Down, 3.0f);
     EXPECT_EQ(d.Right, 4.0f);
     EXPECT_EQ(d.ShotNumber, 0);
-    EXPECT_EQ(m_Data.PassageTop, 5.0);
+    EXPECT_EQ(m_Data.PassageTop, 30.0);
     EXPECT_EQ(m_Data.PassageBottom, 0.0);
+}
+
+// Elevations all far above 0, as in every georeferenced file: the range starts at the first
+// station record, missing-dimension markers count as 0, and features take no part.
+TEST_F(PlotReaderTest, PassageRangeSpansTheStationRecordsWithCleanDimensions) {
+    LoadLines({"NS", "M 0 0 1000 SA1 P 1 2 3 4", "D 10 0 1200 SA2 P 999 999 -9999 5",
+               "d 20 0 900 SA3 P 1 1 1 1", "D 30 0 950 SA4", "X 0 30 0 0 900 1200", "FWater R 1 9",
+               "L 5 5 5000 SW1 P 0 0 0 0 V 7.5", "L 5 5 10 SW2 P 0 0 0 0 V 7.5",
+               "X 5 5 5 5 10 5000"});
+    EXPECT_EQ(m_Data.PassageTop, 1200.0);   // SA2 with its Up of 999 left out
+    EXPECT_EQ(m_Data.PassageBottom, 899.0); // the hidden SA3 less its Down of 1
 }
 
 TEST_F(PlotReaderTest, ReadsFlagsAndQuotedCommentsWithEscapes) {
