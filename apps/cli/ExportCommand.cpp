@@ -42,6 +42,7 @@ struct TExportArgs {
     exporter::TExportOptions Defaults = exporter::DefaultExportOptions();
     TWallFlags Walls;
     exporter::TExportOptions Given; // what the format's own flags write
+    CLI::Option* DatumOption = nullptr;
     std::vector<std::function<void(exporter::TExportOptions&)>> Apply;
 };
 
@@ -158,9 +159,9 @@ void AddKmlFlags(CLI::App& c, TExportArgs& a) {
     Choice(c, a, "--altitude-mode", LUMORA_FIELD(std::int32_t, Kml.AltitudeMode),
            "Heights clamped to the ground or relative to it", {"clamp", "relative"});
     Value(c, a, "--altitude", LUMORA_FIELD(double, Kml.Altitude), "Altitude above ground, metres");
-    Value(c, a, "--datum", LUMORA_FIELD(std::int32_t, Kml.Datum),
-          "Datum list index 0-22 (13 North American 1927, 22 WGS 1984)")
-        ->check(CLI::Range(0, 22));
+    a.DatumOption = Value(c, a, "--datum", LUMORA_FIELD(std::int32_t, Kml.Datum),
+                          "Datum list index 0-22 (13 North American 1927, 22 WGS 1984)")
+                        ->check(CLI::Range(0, 22));
     Color(c, a, "--fill-color", LUMORA_FIELD(exporter::TColorValue, Kml.FillColor),
           "Polygon fill colour");
     Color(c, a, "--line-color", LUMORA_FIELD(exporter::TColorValue, Kml.LineColor), "Line colour");
@@ -312,9 +313,19 @@ const char* ExtensionOf(TFormat format) {
     return format == TFormat::Kml ? ".kml" : format == TFormat::Vrml ? ".wrl" : ".dxf";
 }
 
+// The datum of a KML export: the plot file's own datum unless --datum names one.
+void ChooseDatum(const TExportArgs& args, const survey::TPlotData& data,
+                 exporter::TExportOptions& o) {
+    const exporter::TExportDatum datum = exporter::ChooseExportDatum(
+        o.Kml.Datum, !args.SettingsFile.empty(), args.DatumOption && args.DatumOption->count() > 0,
+        data.DatumName);
+    o.Kml.Datum = datum.Index;
+    Say("Datum: " + exporter::DescribeExportDatum(datum));
+}
+
 void RunFormat(const TExportArgs& args, TFormat format) {
     survey::ReadUnitSettings();
-    const exporter::TExportOptions o = ResolveOptions(args);
+    exporter::TExportOptions o = ResolveOptions(args);
     const std::string output = args.Output.empty() ? std::filesystem::path(args.FileName)
                                                          .filename()
                                                          .replace_extension(ExtensionOf(format))
@@ -324,8 +335,11 @@ void RunFormat(const TExportArgs& args, TFormat format) {
         throw WriteError(output + ": " + *problem);
     CliUi ui;
     survey::TPlotData& data = LoadForExport(args, ui);
-    if (format == TFormat::Kml && !survey::CheckGeoreference(data, ui, ""))
-        NothingExported(args);
+    if (format == TFormat::Kml) {
+        if (!survey::CheckGeoreference(data, ui, ""))
+            NothingExported(args);
+        ChooseDatum(args, data, o);
+    }
     exporter::TExportIo io;
     io.Ui = &ui;
     io.ShowGauge = GaugeLines(args);

@@ -231,6 +231,29 @@ TEST(ExportFiles, NumbersBeyondAnySurveyStopTheExportWithFileAndLine) {
     }
 }
 
+TEST(ExportFiles, KmlTakesThePlotFilesDatumUnlessDatumIsGiven) {
+    TempDir dir;
+    // A southern cave declares WGS 1984 (list index 22); the window's default is index 13.
+    const std::string cave = dir.File("south.plt");
+    ASSERT_EQ(RunCommand(Lumora("gen --south --stations 300 -o " + ShellQuote(cave))).ExitCode, 0);
+    // Each document in a folder of its own, under the same name (the name is in the document).
+    auto kml = [&](const std::string& flags, const std::string& folder) {
+        fs::create_directory(dir.File(folder));
+        const std::string out = dir.File(folder + "/cave.kml");
+        const CommandResult r =
+            RunCommand(Lumora("export kml " + ShellQuote(cave) + " -o " + ShellQuote(out) + flags));
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        return std::pair{r.Out, ReadFile(out)};
+    };
+    const auto [fromFile, fileKml] = kml("", "file");
+    EXPECT_TRUE(Contains(fromFile, "Datum: WGS 1984 (from the plot file)")) << fromFile;
+    const auto [given22, kml22] = kml(" --datum 22", "d22");
+    const auto [given13, kml13] = kml(" --datum 13", "d13");
+    EXPECT_TRUE(Contains(given13, "Datum: North American 1927")) << given13;
+    EXPECT_TRUE(fileKml == kml22);
+    EXPECT_FALSE(fileKml == kml13);
+}
+
 TEST(ExportFiles, WarningsNameTheirFile) {
     TempDir dir;
     const std::string local = dir.File("local.plt");
