@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 using namespace lumora::test;
@@ -18,6 +19,10 @@ struct TChecksumCase {
     std::string Mesh; // lumora mesh arguments
     std::string Sha256;
 };
+
+void PrintTo(const TChecksumCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 std::string Sha256Of(const std::string& file) {
     const CommandResult r = RunCommand("sha256sum " + ShellQuote(file));
