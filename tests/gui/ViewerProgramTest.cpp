@@ -1,5 +1,6 @@
 // The viewer program end to end on a virtual X display: it builds the sample cave at start, and
-// the picture its OpenGL view shows holds the red cave on the grey background.
+// the picture its OpenGL view shows holds the red cave on the grey background. Without any
+// display it still answers --help and --version.
 #include "support/TestSupport.h"
 
 #include <QColor>
@@ -39,6 +40,27 @@ TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
         0.002);
     // The recent-files list now holds the sample.
     EXPECT_NE(ReadFile(dir.File("config/lumora.ini")).find("sample-cave.plt"), std::string::npos);
+}
+
+// The program on a terminal without any display: the window system is asked for one (xcb), so
+// anything that needs a display fails, while --help and --version answer.
+CommandResult RunWithoutDisplay(const std::string& arguments) {
+    return RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 60 " +
+                      ShellQuote(LUMORA_VIEWER) + " " + arguments);
+}
+
+TEST(ViewerProgram, AnswersHelpAndVersionWithoutADisplay) {
+    const CommandResult help = RunWithoutDisplay("--help");
+    ASSERT_EQ(help.ExitCode, 0) << help.Out << help.Err;
+    for (const char* option :
+         {"--process <FILE>", "--snapshot <PNG>", "--turn-frames <N>", "--version", "[plotfile]"})
+        EXPECT_NE(help.Out.find(option), std::string::npos) << option << " in\n" << help.Out;
+    EXPECT_EQ(help.Err.find("display"), std::string::npos) << help.Err;
+    const CommandResult version = RunWithoutDisplay("--version");
+    ASSERT_EQ(version.ExitCode, 0) << version.Out << version.Err;
+    EXPECT_EQ(version.Out, std::string("Lumora ") + LUMORA_VERSION_TEXT + "\n");
+    // The window itself still needs the display.
+    EXPECT_NE(RunWithoutDisplay("--process /nonexistent.plt").ExitCode, 0);
 }
 
 TEST(ViewerProgram, InstallsItsDesktopEntryManualAndThePlotFileMimeType) {
