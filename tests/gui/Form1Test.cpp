@@ -15,9 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
@@ -68,6 +70,25 @@ void MoveMouse(QWidget* view, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardM
                      buttons, keys);
     QApplication::sendEvent(view, &move);
 }
+
+// Answers every message box that opens while it lives with its default button, keeping the
+// texts shown.
+class BoxAnswerer {
+public:
+    BoxAnswerer() {
+        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Texts.push_back(box->text().toStdString());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        m_Timer.start(10);
+    }
+    std::vector<std::string> Texts;
+
+private:
+    QTimer m_Timer;
+};
 
 float SpinAngle(const TForm1& w) {
     scene::Vector axis;
@@ -187,9 +208,53 @@ TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
     EXPECT_TRUE(w.Core.Scene.CenterFrame->GetVisuals().empty());
     EXPECT_TRUE(w.Action("ShowShotsMnu")->isChecked());
     EXPECT_FALSE(w.RoseAvailable);
-    EXPECT_EQ(w.windowTitle(), "big.plt - Lumora Viewer");
+    // The aborted file was never read: it names nothing.
+    EXPECT_EQ(w.windowTitle(), "first.plt - Lumora Viewer");
+    EXPECT_EQ(w.Reopen()->Path(0), dir.File("first.plt"));
     EXPECT_FALSE(w.ProgressDlg()->isVisible());
     EXPECT_TRUE(w.menuBar()->isEnabled());
+    // The hierarchy and the triangle total follow the emptied model.
+    for (const std::string& text : TreeTexts(w))
+        EXPECT_EQ(text.rfind("Builder", 0), std::string::npos) << text;
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0");
+}
+
+TEST(Form1, AFileThatCannotBeReadIsNamedInAWarningAndLeavesCaptionAndRecentFiles) {
+    TempDir dir;
+    TForm1 w;
+    const std::string good = Cave(dir, "good.plt", 1, 3);
+    ASSERT_TRUE(w.ProcessFile(good));
+    const std::string empty = dir.File("empty.plt");
+    WriteFile(empty, "Z 0 1 0 1 0 1\r\nSMain\r\nNA D 1 1 2000 C\r\nX 0 0 0 0 0 0\r\n");
+    const std::string noise = dir.File("noise.plt");
+    WriteFile(noise, std::string(3000, '\x9c') + "\x01\x02");
+    const std::string missing = dir.File("missing.plt");
+    BoxAnswerer boxes;
+    for (const std::string& file : {missing, empty, noise})
+        EXPECT_FALSE(w.ProcessFile(file)) << file;
+    ASSERT_EQ(boxes.Texts.size(), 3u);
+    EXPECT_EQ(boxes.Texts[0].rfind(missing + ": ", 0), 0u) << boxes.Texts[0];
+    EXPECT_EQ(boxes.Texts[1], empty + ": no survey data (no station records)");
+    EXPECT_EQ(boxes.Texts[2].rfind(noise + ":", 0), 0u) << boxes.Texts[2];
+    EXPECT_EQ(w.windowTitle(), "good.plt - Lumora Viewer");
+    EXPECT_EQ(w.Reopen()->Path(0), good);
+    for (int i = 0; i < w.Reopen()->Count(); ++i)
+        for (const std::string& file : {missing, empty, noise})
+            EXPECT_NE(w.Reopen()->Path(i), file);
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0"); // the old model was cleared for the build
+}
+
+TEST(Form1, ARecentFileIsKeptWithItsFullPath) {
+    TempDir dir;
+    TForm1 w;
+    Cave(dir, "here.plt", 1, 3);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.Path().string()));
+    const bool built = w.ProcessFile("here.plt");
+    QDir::setCurrent(before);
+    ASSERT_TRUE(built);
+    EXPECT_EQ(w.Reopen()->Path(0), dir.File("here.plt"));
+    EXPECT_EQ(w.windowTitle(), "here.plt - Lumora Viewer");
 }
 
 TEST(Form1, ShowShotsBuildsAndRemovesTheLinesButNeedsAPlotFile) {

@@ -81,8 +81,10 @@ class TForm1::TWindowCave : public TViewerCave {
 public:
     explicit TWindowCave(TForm1& w) : TViewerCave(w.Core.Scene, w.Core.Navigation, w.Ui), m_W(w) {}
     void SetViewerCaption(const std::string& path) override { m_W.SetViewerCaption(path); }
+    // The full path, so that the entry still opens from another working folder.
     void AddRecentFile(const std::string& path) override {
-        m_W.m_Reopen->AddFile(path);
+        m_W.m_Reopen->AddFile(
+            QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
         m_W.m_Reopen->Save();
     }
     void ClearModel() override {
@@ -327,7 +329,7 @@ bool TForm1::ProcessFile(const std::string& path) {
     try {
         drawn = passage::ProcessCaveFile(build, path);
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        Ui.Warning(e.what()); // the reader's "FILE: reason"
     }
     menuBar()->setEnabled(true);
     m_Toolbar->setEnabled(true);

@@ -66,8 +66,9 @@ public:
     void SetViewerCaption(const std::string& path);
     // "&Process Cave File...": the settings dialog, then the build of the chosen file.
     void ShowProcessDialog();
-    // Builds path as "Process File" does with the dialog's options; an error is shown in a box.
-    // True when the first picture was drawn.
+    // Builds path as "Process File" does with the dialog's options. A file that cannot be read
+    // is named with the reason in a warning box and changes neither the caption nor the recent
+    // files. True when the first picture was drawn.
     bool ProcessFile(const std::string& path);
     // One frame drawn now and its picture (empty while the view cannot draw).
     QImage Snapshot();
