@@ -54,7 +54,6 @@ void DefineOptions(QCommandLineParser& parser) {
 
 void SetNames() {
     QCoreApplication::setApplicationName("Lumora");
-    QGuiApplication::setApplicationDisplayName("Lumora");
     QCoreApplication::setApplicationVersion(
         lumora::viewer::VersionText().section(' ', -1)); // "0.1.0" of "Lumora Viewer 0.1.0"
 }

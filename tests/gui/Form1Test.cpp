@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -88,6 +89,27 @@ public:
 
 private:
     QTimer m_Timer;
+};
+
+// What the window system shows as a window's caption: Qt's platform plugins append " — " and the
+// application's display name to a caption that does not end with it, when the caption is set
+// (QWidget::windowTitle). Records that text at every change of the caption.
+class ShownCaptions : public QObject {
+public:
+    explicit ShownCaptions(QWidget& window) { window.installEventFilter(this); }
+    static std::string Shown(const QString& caption) {
+        const QString name = QGuiApplication::applicationDisplayName();
+        return (caption.endsWith(name) ? caption : caption + QString::fromUtf8(" \u2014 ") + name)
+            .toStdString();
+    }
+    std::vector<std::string> Texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange)
+            Texts.push_back(Shown(static_cast<QWidget*>(watched)->windowTitle()));
+        return false;
+    }
 };
 
 float SpinAngle(const TForm1& w) {
@@ -191,6 +213,19 @@ TEST(Form1, ProcessFileBuildsTheCaveCaptionRecentFileAndTriangleTotal) {
     w.RunCommand("BoundingBoxMnu");
     EXPECT_TRUE(w.Action("BoundingBoxMnu")->isChecked());
     EXPECT_EQ(StatusField(w, "TrisDis"), QString::number(qulonglong(faces + 6)));
+}
+
+TEST(Form1, TheCaptionNamesOnlyTheCurrentFileOnce) {
+    TempDir dir;
+    TForm1 w;
+    EXPECT_EQ(ShownCaptions::Shown(w.windowTitle()), "Lumora Viewer");
+    ShownCaptions shown(w);
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "first.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "second.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "third.plt", 1, 3)));
+    EXPECT_EQ(shown.Texts,
+              (std::vector<std::string>{"first.plt - Lumora Viewer", "second.plt - Lumora Viewer",
+                                        "third.plt - Lumora Viewer"}));
 }
 
 TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {

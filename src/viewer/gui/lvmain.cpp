@@ -108,7 +108,7 @@ private:
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
-    setWindowTitle("Lumora Viewer");
+    ShowCaption(kViewerTitle);
     Ui.SetOwner(this);
     Core.Scene.BackgroundColor = 0x404040;
     BuildLayout();
@@ -296,9 +296,14 @@ void TForm1::RefreshHierarchy() {
 }
 
 void TForm1::SetViewerCaption(const std::string& path) {
-    const QString caption = QString::fromStdString(ViewerCaption(path));
+    ShowCaption(QString::fromStdString(ViewerCaption(path)));
+}
+
+void TForm1::ShowCaption(const QString& caption) {
+    // The window system appends the application's display name to a caption that does not end
+    // with it, at the moment the caption is set: the name comes first, so the caption shows once.
+    QGuiApplication::setApplicationDisplayName(caption);
     setWindowTitle(caption);
-    QApplication::setApplicationDisplayName(caption);
 }
 
 void TForm1::ShowError(const std::string& text) {

@@ -40,6 +40,8 @@ class TViewerStatus;
 inline const char* const kVersionWarning =
     "PROGRAM REQUIRES DIRECTX VERSION 6 OR BETTER.\n\rProgram May Still Work, But Version 6 is "
     "Perferred\n\r\n\rPlease Download Latest Version at:\n\rhttps://docs.mesa3d.org/download.html";
+// The window's caption before any model file.
+inline const char* const kViewerTitle = "Lumora Viewer";
 inline const char* const kInitFailure =
     "Could Not Initialize DirectX\r\nBesure That DirectX is Installed";
 
@@ -63,6 +65,8 @@ public:
     // The "Reconstructing Image" notice around one frame.
     void RenderWithNotice();
     void RefreshHierarchy();
+    // The caption "NAME - Lumora Viewer" of a model file, which is also the application's title;
+    // the window shows it once, whatever the caption was before.
     void SetViewerCaption(const std::string& path);
     // "&Process Cave File...": the settings dialog, then the build of the chosen file.
     void ShowProcessDialog();
@@ -114,6 +118,7 @@ private:
     void SaveScreenAsBitmap();
     void IdleStep();
     void ShowError(const std::string& text);
+    void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
     TScreenMetrics ScreenMetrics() const;
 
