@@ -1,6 +1,7 @@
 // The main window on a display without OpenGL: the command table, start-up state, the cave
 // build with its abort, shots, the hierarchy panel's width rules, the mouse rules, test objects
 // and the small dialogs.
+#include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
 #include "support/TestSupport.h"
 #include "survey/PlotArray.h"
@@ -277,6 +278,44 @@ TEST(Form1, AFileThatCannotBeReadIsNamedInAWarningAndLeavesCaptionAndRecentFiles
         for (const std::string& file : {missing, empty, noise})
             EXPECT_NE(w.Reopen()->Path(i), file);
     EXPECT_EQ(StatusField(w, "TrisDis"), "0"); // the old model was cleared for the build
+}
+
+TEST(Form1, ReopenListsTheFilesAnotherRunningViewerAddedAndOpensThem) {
+    TempDir dir;
+    TForm1 w;
+    const std::string mine = Cave(dir, "mine.plt", 1, 3);
+    const std::string other = Cave(dir, "other.plt", 1, 3);
+    {
+        QMenu menu; // the recent files of a second viewer, running at the same time
+        ui::TReopenMenu second;
+        second.INIFile = "lumora.ini";
+        second.INISection = "history";
+        second.SetMenuItem(&menu);
+        second.Load();
+        second.AddFile(other);
+        second.Save();
+    }
+    QMenu* menu = w.Reopen()->MenuItem();
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+    ASSERT_GE(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().at(0)->text(), "&1 other.plt");
+    ASSERT_TRUE(w.ProcessFile(mine));
+    ASSERT_GE(w.Reopen()->Count(), 2);
+    EXPECT_EQ(w.Reopen()->Path(0), mine);
+    EXPECT_EQ(w.Reopen()->Path(1), other); // kept, not overwritten
+    // Choosing the entry opens the cave dialog with its file.
+    const QString before = QDir::currentPath();
+    bool shown = false;
+    menu->actions().at(1)->trigger(); // the dialog opens once the menu is done
+    QTimer::singleShot(0, &w, [&w, &shown] {
+        shown = w.CaveMeshDlg()->isVisible();
+        w.CaveMeshDlg()->reject();
+    });
+    QTest::qWait(50);
+    QDir::setCurrent(before);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(w.CaveMeshDlg()->CurrentPlotFile, other);
 }
 
 TEST(Form1, ARecentFileIsKeptWithItsFullPath) {

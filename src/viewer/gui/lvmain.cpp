@@ -145,6 +145,7 @@ void TForm1::BuildLayout() {
     m_Reopen = new ui::TReopenMenu(this);
     m_Reopen->INIFile = "lumora.ini";
     m_Reopen->INISection = "history";
+    m_Reopen->FollowFile = true; // another running viewer may add files too
     m_Reopen->SetMenuItem(reopenMenu);
     m_Toolbar = new TNavToolbar;
     m_OutPanel = new TOutlinePanel(Core.Hierarchy);
@@ -215,11 +216,17 @@ void TForm1::ConnectCommands() {
     connect(m_Toolbar, &TNavToolbar::Clicked, this, &TForm1::ToolbarClick);
     connect(m_OutPanel, &TOutlinePanel::ButtonClicked, this, &TForm1::PageButton);
     connect(m_Splitter, &QSplitter::splitterMoved, this, &TForm1::SplitterMoved);
+    // After the menu has finished with the chosen entry: the build renews the whole list.
     m_Reopen->OnMenuClick = [this](const std::string& path) {
-        const QFileInfo file(QString::fromStdString(path));
-        QDir::setCurrent(file.absolutePath());
-        m_CaveMeshDlg->CurrentPlotFile = path;
-        ShowProcessDialog();
+        QMetaObject::invokeMethod(
+            this,
+            [this, path] {
+                const QFileInfo file(QString::fromStdString(path));
+                QDir::setCurrent(file.absolutePath());
+                m_CaveMeshDlg->CurrentPlotFile = path;
+                ShowProcessDialog();
+            },
+            Qt::QueuedConnection);
     };
     m_View->OnMouseButton = [this](int x, int y, const TMouseState& m) {
         MouseButton(Core.Scene, Core.Navigation, x, y, m);
