@@ -5,6 +5,7 @@
 #include "passage/gui/lvprogrs.h"
 #include "support/TestSupport.h"
 #include "survey/PlotArray.h"
+#include "ui/gui/HelpIcon.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/gui/lvedfram.h"
 #include "viewer/gui/lvhelp.h"
@@ -14,6 +15,7 @@
 #include "viewer/gui/lvtrans.h"
 #include "viewer/gui/lvview.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -25,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -468,6 +471,22 @@ TEST(Form1, EditingTheSceneFrameUsesTheCameraAsReference) {
     w.EditFrameDlg()->ButtonClick("PanRightBtn");
     w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), after);
     EXPECT_GT(after.X, before.X);
+}
+
+TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {
+    TForm1 w;
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{w.CaveMeshDlg(), w.EditFrameDlg(), w.TorusDlg()}) {
+        const auto* help = dialog->findChild<QAbstractButton*>("HelpBtn");
+        ASSERT_NE(help, nullptr) << dialog->objectName().toStdString();
+        const QImage shown = help->icon().pixmap(16, 16).toImage();
+        ASSERT_FALSE(shown.isNull()) << dialog->objectName().toStdString();
+        EXPECT_EQ(shown, ui::HelpIcon(*help).pixmap(16, 16).toImage());
+        // Not the life buoy that reads as a broken picture at this size.
+        EXPECT_NE(
+            shown,
+            help->style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(16, 16).toImage());
+    }
 }
 
 TEST(Form1, HelpOpensNumberedTopicsAndFindsKeyWords) {

@@ -1,6 +1,7 @@
 #include "viewer/gui/lvedfram.h"
 
 #include "passage/MeshStore.h"
+#include "ui/gui/HelpIcon.h"
 #include "viewer/gui/lvtoolbar.h"
 
 #include <QButtonGroup>
@@ -80,6 +81,7 @@ TEditFrameDlg::TEditFrameDlg(TViewerCore& core, QWidget* parent) : QDialog(paren
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* help = new QPushButton("Help");
     help->setObjectName("HelpBtn");
+    ui::SetHelpIcon(*help);
     connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(3); });
     auto* side = new QHBoxLayout;
     side->addWidget(new QLabel("Percent Change"));
