@@ -18,6 +18,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -486,6 +487,44 @@ TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {
         EXPECT_NE(
             shown,
             help->style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(16, 16).toImage());
+    }
+}
+
+// Distance between the centres of two windows' frames.
+int CentreDistance(const QWidget& a, const QWidget& b) {
+    return (a.frameGeometry().center() - b.frameGeometry().center()).manhattanLength();
+}
+
+TEST(Form1, HelpFromAModalDialogCanBeUsedWhileTheDialogIsOpenAndOpensOverIt) {
+    TForm1 w;
+    w.move(60, 100); // room on the screen to centre the help over the dialog
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    viewer::THelpWindow& help = *w.Help();
+    for (QDialog* dialog : std::initializer_list<QDialog*>{w.EditFrameDlg(), w.CaveMeshDlg()}) {
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        w.EditFrameDlg()->SetFrame(w.Core.Scene.CenterFrame);
+        bool exposed = false, contentsShown = false;
+        int distance = -1;
+        QTimer::singleShot(0, dialog, [&] {
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>("HelpBtn"), Qt::LeftButton);
+            exposed = QTest::qWaitForWindowExposed(&help);
+            distance = CentreDistance(help, *dialog);
+            // A click through the window system, as a person's: "Contents" leaves the topic.
+            const auto* contents = help.findChild<QPushButton*>("ContentsBtn");
+            QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {},
+                              contents->mapTo(&help, contents->rect().center()));
+            contentsShown = !help.Browser()->source().hasFragment();
+            dialog->reject();
+        });
+        dialog->exec();
+        EXPECT_TRUE(exposed);
+        EXPECT_LE(distance, 2);
+        EXPECT_TRUE(contentsShown);
+        // The help stays open after the dialog closed, and works with the main window.
+        EXPECT_TRUE(help.isVisible());
+        EXPECT_EQ(help.parentWidget(), &w);
+        help.close();
     }
 }
 
