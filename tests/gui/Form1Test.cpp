@@ -11,6 +11,7 @@
 #include "viewer/gui/lvhelp.h"
 #include "viewer/gui/lvmain.h"
 #include "viewer/gui/lvoutpnl.h"
+#include "viewer/gui/lvstatus.h"
 #include "viewer/gui/lvtordlg.h"
 #include "viewer/gui/lvtrans.h"
 #include "viewer/gui/lvview.h"
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QTest>
@@ -418,6 +420,34 @@ TEST(Form1, RightDragWithShiftDoesNothingAPlainRightDragPans) {
     EXPECT_NE(position().X, before.X);
 }
 
+TEST(Form1, StatusFieldsShowLargeNumbersWholeInTheWindowAsItOpensAndInALargerFont) {
+    TForm1 w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Status()->SetTriangles(743344);
+    const std::vector<std::pair<const char*, const char*>> values = {
+        {"PosXDis", "-123456.7"},  {"PosYDis", "98765.4"}, {"PosZDis", "-200000.0"},
+        {"YawDis", "-179.9"},      {"PitchDis", "-128.8"}, {"RollDis", "-100.0"},
+        {"TpsDis", "888,789,870"}, {"FpsDis", "1234"}};
+    for (const auto& [name, text] : values)
+        w.findChild<QLabel*>(name)->setText(text);
+    EXPECT_EQ(StatusField(w, "TrisDis"), "743344");
+    auto expectWhole = [&w](const char* when) {
+        QApplication::processEvents();
+        for (const char* name : {"PosXDis", "PosYDis", "PosZDis", "YawDis", "PitchDis", "RollDis",
+                                 "TrisDis", "TpsDis", "FpsDis"}) {
+            const QLabel* field = w.findChild<QLabel*>(name);
+            EXPECT_GE(field->width(), field->sizeHint().width())
+                << when << ": " << name << " cuts " << field->text().toStdString();
+        }
+    };
+    expectWhole("as it opens");
+    QFont larger = w.Status()->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.6);
+    w.Status()->setFont(larger);
+    expectWhole("in a larger font");
+}
+
 TEST(Form1, DefaultTorusShows144TrianglesAndTheCubeIsScaledTo1000) {
     TForm1 w;
     w.TorusDlg()->findChild<QPushButton*>("MakeTorusBtn")->click();
@@ -497,9 +527,12 @@ int CentreDistance(const QWidget& a, const QWidget& b) {
 
 TEST(Form1, HelpFromAModalDialogCanBeUsedWhileTheDialogIsOpenAndOpensOverIt) {
     TForm1 w;
-    w.move(60, 100); // room on the screen to centre the help over the dialog
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // In the middle of the screen, so the help has room to open centred over a dialog.
+    QRect frame = w.frameGeometry();
+    frame.moveCenter(w.screen()->availableGeometry().center());
+    w.move(frame.topLeft());
     viewer::THelpWindow& help = *w.Help();
     for (QDialog* dialog : std::initializer_list<QDialog*>{w.EditFrameDlg(), w.CaveMeshDlg()}) {
         SCOPED_TRACE(dialog->objectName().toStdString());
