@@ -504,6 +504,31 @@ TEST(Form1, EditingTheSceneFrameUsesTheCameraAsReference) {
     EXPECT_GT(after.X, before.X);
 }
 
+TEST(Form1, FrameDialogZoomInBringsTheModelNearerAlsoWhenTheSceneFrameIsEdited) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    auto distance = [&w] {
+        scene::Vector p;
+        w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.CameraFrame.get(), p);
+        return p.Z;
+    };
+    viewer::TEditFrameDlg& dlg = *w.EditFrameDlg();
+    auto* zoomIn = dlg.findChild<QPushButton*>("ZoomInBtn");
+    auto* zoomOut = dlg.findChild<QPushButton*>("ZoomOutBtn");
+    const QLabel* position = dlg.findChild<QLabel*>("PositionDis");
+    for (const scene::FramePtr& frame : {w.Core.Scene.CenterFrame, w.Core.Scene.SceneFrame}) {
+        dlg.SetFrame(frame);
+        const float start = distance();
+        const QString shown = position->text();
+        QTest::mouseClick(zoomIn, Qt::LeftButton);
+        EXPECT_LT(distance(), start - 1) << frame->GetName();
+        EXPECT_NE(position->text(), shown) << frame->GetName();
+        QTest::mouseClick(zoomOut, Qt::LeftButton);
+        QTest::mouseClick(zoomOut, Qt::LeftButton);
+        EXPECT_GT(distance(), start + 1) << frame->GetName();
+    }
+}
+
 TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {
     TForm1 w;
     for (QWidget* dialog :
