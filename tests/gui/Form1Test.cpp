@@ -12,6 +12,7 @@
 #include "viewer/gui/lvmain.h"
 #include "viewer/gui/lvoutpnl.h"
 #include "viewer/gui/lvstatus.h"
+#include "viewer/gui/lvtoolbar.h"
 #include "viewer/gui/lvtordlg.h"
 #include "viewer/gui/lvtrans.h"
 #include "viewer/gui/lvview.h"
@@ -34,9 +35,13 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace lumora::test {
 namespace {
@@ -527,6 +532,28 @@ TEST(Form1, FrameDialogZoomInBringsTheModelNearerAlsoWhenTheSceneFrameIsEdited) 
         QTest::mouseClick(zoomOut, Qt::LeftButton);
         EXPECT_GT(distance(), start + 1) << frame->GetName();
     }
+}
+
+TEST(Form1, LookAtTurnsTheCameraTowardsTheModelAsFramesAreDrawn) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    viewer::TViewerScene& s = w.Core.Scene;
+    s.CameraFrame->SetOrientation(s.SceneFrame.get(), -0.77f, 0, 0.64f, 0, 1, 0);
+    auto angleOff = [&s] {
+        scene::Vector direction, up, camera, model;
+        s.CameraFrame->GetOrientation(s.SceneFrame.get(), direction, up);
+        s.CameraFrame->GetPosition(s.SceneFrame.get(), camera);
+        s.CenterFrame->GetPosition(s.SceneFrame.get(), model);
+        return std::acos(std::min(1.0f, scene::Dot(direction, scene::Normalize(model - camera))));
+    };
+    const float before = angleOff();
+    QTest::mouseClick(w.Toolbar()->Button("LookAtBtn"), Qt::LeftButton);
+    for (int frame = 0; frame < 20; ++frame) {
+        QTest::qWait(10);
+        w.RenderFrame();
+    }
+    EXPECT_LT(angleOff(), before * 0.95f);
+    EXPECT_TRUE(w.Core.Look.LookActive); // still turning, a little each frame
 }
 
 TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {

@@ -275,8 +275,10 @@ bool TForm1::RenderFrame() {
     if (!Core.Scene.RenderEnabled)
         return false;
     const bool drawn = m_View->DrawWith([this] { return RenderStep(Core); });
-    if (drawn)
+    if (drawn) {
         m_Status->UpdateStatus(Core.Scene, Core.Navigation);
+        Core.TickDelta = m_Status->Rates.TickDelta(); // the next look-at step's time
+    }
     return drawn;
 }
 
