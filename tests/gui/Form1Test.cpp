@@ -41,7 +41,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace lumora::test {
 namespace {
@@ -554,6 +556,28 @@ TEST(Form1, LookAtTurnsTheCameraTowardsTheModelAsFramesAreDrawn) {
     }
     EXPECT_LT(angleOff(), before * 0.95f);
     EXPECT_TRUE(w.Core.Look.LookActive); // still turning, a little each frame
+}
+
+TEST(Form1, SaveScreenAsBitmapWritesTheViewAndOnAFullDiskKeepsTheOldFile) {
+    TempDir dir;
+    TForm1 w;
+    w.show();
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    const std::string file = dir.File("view.bmp");
+    ASSERT_TRUE(w.SaveBitmap(QString::fromStdString(file)));
+    const QImage written(QString::fromStdString(file), "BMP");
+    EXPECT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), w.View()->size());
+
+    WriteFile(file, "the old picture");
+    BoxAnswerer boxes;
+    {
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(w.SaveBitmap(QString::fromStdString(file)));
+    }
+    EXPECT_EQ(ReadFile(file), "the old picture");
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"view.bmp"});
+    EXPECT_EQ(boxes.Texts, std::vector<std::string>{file + ": " + std::strerror(EFBIG)});
 }
 
 TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {

@@ -172,10 +172,17 @@ TEST(Texture, RockPresetTexturesOnlyTheCavePassages) {
 TEST(Texture, LoadTextureFileNamesItAfterTheFileAndKeepsTheOldOneOnFailure) {
     StartedViewer v;
     lumora::test::TempDir dir;
-    ASSERT_EQ(SaveRockPicture(dir.File("rock.bmp")), Result::Ok);
+    ASSERT_NO_THROW(SaveRockPicture(dir.File("rock.bmp")));
     ASSERT_EQ(LoadTextureFile(v.s, v.core.Textures, dir.File("rock.bmp")), Result::Ok);
     EXPECT_EQ(v.core.Textures.CurrentTexture->GetName(), "rock.bmp");
     EXPECT_EQ(v.core.Textures.FileReadout, "rock.bmp 256X256");
+    // The bitmap holds the picture the right way up: corners and middle as drawn.
+    const QImage& read = v.core.Textures.CurrentTexture->Image();
+    const std::vector<std::uint8_t> drawn = RockPixels();
+    for (const auto& [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}, {17, 200}}) {
+        const std::uint8_t* p = &drawn[(std::size_t(y) * kRockPictureSize + x) * 3];
+        EXPECT_EQ(read.pixel(x, y), qRgb(p[0], p[1], p[2])) << x << ", " << y;
+    }
     const TexturePtr kept = v.core.Textures.CurrentTexture;
     lumora::test::WriteFile(dir.File("broken.bmp"), "BM not a picture");
     EXPECT_NE(LoadTextureFile(v.s, v.core.Textures, dir.File("broken.bmp")), Result::Ok);

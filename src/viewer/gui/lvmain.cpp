@@ -2,6 +2,7 @@
 
 #include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
+#include "platform/SafeFile.h"
 #include "survey/PlotArray.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/ViewerCave.h"
@@ -18,6 +19,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDir>
@@ -522,9 +525,25 @@ void TForm1::SaveScreenAsBitmap() {
                                                       "Bitmap Files (*.bmp);;All Files (*)");
     if (path.isEmpty())
         return;
-    const QString file = QFileInfo(path).suffix().isEmpty() ? path + ".bmp" : path;
-    if (!Snapshot().save(file, "BMP"))
-        Ui.Warning(file.toStdString() + ": the picture could not be written");
+    SaveBitmap(QFileInfo(path).suffix().isEmpty() ? path + ".bmp" : path);
+}
+
+bool TForm1::SaveBitmap(const QString& file) {
+    const std::string target = file.toStdString();
+    const QImage picture = Snapshot();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP")) {
+        Ui.Warning(target + ": there is no picture of the view to write");
+        return false;
+    }
+    try {
+        platform::WriteFileContents(target, std::string_view(bytes.constData(), bytes.size()));
+    } catch (const std::exception& e) {
+        Ui.Warning(e.what()); // "FILE: reason"
+        return false;
+    }
+    return true;
 }
 
 } // namespace lumora::viewer

@@ -76,6 +76,10 @@ public:
     bool ProcessFile(const std::string& path);
     // One frame drawn now and its picture (empty while the view cannot draw).
     QImage Snapshot();
+    // "Save Screen As Bitmap..." to file: the view's picture as a bitmap file, written whole or
+    // not at all (an older file stays as it was on failure). A failure is shown as "FILE: reason";
+    // true when written.
+    bool SaveBitmap(const QString& file);
     // The menu command of that object name ("ShowShotsMnu", ...), as a click would run it.
     void RunCommand(const QString& name);
     void ToolbarClick(const QString& name);
