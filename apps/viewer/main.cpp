@@ -4,6 +4,7 @@
 #include "viewer/gui/lvmain.h"
 
 #include "passage/gui/lvcavmsh.h"
+#include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvstatus.h"
 
@@ -110,12 +111,15 @@ int main(int argc, char** argv) {
             std::printf("first frame after %.3f s (%s); tris %s\n", clock.elapsed() / 1000.0,
                         drawn ? "drawn" : "not drawn",
                         window.Status()->findChild<QLabel*>("TrisDis")->text().toUtf8().data());
-            const bool saved = !image.isNull() && image.save(snapshot, "PNG");
+            bool saved = true;
+            try {
+                lumora::viewer::WritePictureFile(image, snapshot.toStdString(), "PNG");
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what()); // "PNG: reason"
+                saved = false;
+            }
             if (turnFrames > 0)
                 TurnAndCount(window, turnFrames);
-            if (!saved)
-                std::fprintf(stderr, "%s: the picture could not be written\n",
-                             snapshot.toUtf8().data());
             QApplication::exit(saved && drawn ? 0 : 1);
         });
     }

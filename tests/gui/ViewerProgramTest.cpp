@@ -42,6 +42,22 @@ TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
     EXPECT_NE(ReadFile(dir.File("config/lumora.ini")).find("sample-cave.plt"), std::string::npos);
 }
 
+TEST(ViewerProgram, ASnapshotThatCannotBeWrittenNamesTheFileAndTheReason) {
+    ASSERT_TRUE(HaveProgram("xvfb-run")) << "xvfb-run (package xvfb) is needed for this test";
+    TempDir dir;
+    const std::string png = dir.File("no-such-folder/view.png");
+    const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
+    const CommandResult run = RunCommand(
+        "env -u QT_QPA_PLATFORM LUMORA_CONFIG_DIR=" + ShellQuote(dir.File("config")) +
+        " timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' " + ShellQuote(LUMORA_VIEWER) +
+        " --process " + ShellQuote(sample) + " --snapshot " + ShellQuote(png));
+    EXPECT_EQ(run.ExitCode, 1) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find(png + ": The folder " + dir.File("no-such-folder") + " does not exist"),
+              std::string::npos)
+        << run.Err;
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"config"});
+}
+
 // The program on a terminal without any display: the window system is asked for one (xcb), so
 // anything that needs a display fails, while --help and --version answer.
 CommandResult RunWithoutDisplay(const std::string& arguments) {

@@ -2,10 +2,10 @@
 
 #include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
-#include "platform/SafeFile.h"
 #include "survey/PlotArray.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/ViewerCave.h"
+#include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvcmds.h"
 #include "viewer/gui/lvedfram.h"
@@ -19,8 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
-#include <QByteArray>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDir>
@@ -529,16 +527,8 @@ void TForm1::SaveScreenAsBitmap() {
 }
 
 bool TForm1::SaveBitmap(const QString& file) {
-    const std::string target = file.toStdString();
-    const QImage picture = Snapshot();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP")) {
-        Ui.Warning(target + ": there is no picture of the view to write");
-        return false;
-    }
     try {
-        platform::WriteFileContents(target, std::string_view(bytes.constData(), bytes.size()));
+        WritePictureFile(Snapshot(), file.toStdString(), "BMP");
     } catch (const std::exception& e) {
         Ui.Warning(e.what()); // "FILE: reason"
         return false;
