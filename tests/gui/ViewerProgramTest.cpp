@@ -22,7 +22,8 @@ double ShareOf(const QImage& image, bool (*test)(QRgb)) {
 }
 
 TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
-    ASSERT_TRUE(HaveProgram("xvfb-run")) << "xvfb-run (package xvfb) is needed for this test";
+    if (!HaveProgram("xvfb-run"))
+        LUMORA_SKIP_OR_FAIL_IN_CI("xvfb-run (package xvfb) is needed for this test");
     TempDir dir;
     const std::string png = dir.File("view.png");
     const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
@@ -43,7 +44,8 @@ TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
 }
 
 TEST(ViewerProgram, ASnapshotThatCannotBeWrittenNamesTheFileAndTheReason) {
-    ASSERT_TRUE(HaveProgram("xvfb-run")) << "xvfb-run (package xvfb) is needed for this test";
+    if (!HaveProgram("xvfb-run"))
+        LUMORA_SKIP_OR_FAIL_IN_CI("xvfb-run (package xvfb) is needed for this test");
     TempDir dir;
     const std::string png = dir.File("no-such-folder/view.png");
     const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
