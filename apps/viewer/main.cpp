@@ -1,13 +1,16 @@
 // lumora-viewer: the viewer window. `--process FILE` builds a plot file at start as
 // "Process File" would; `--snapshot PNG` then writes the view's first picture and quits (for
-// end-to-end checks and timings).
+// end-to-end checks and timings). `--help` and `--version` answer without a display.
 #include "viewer/gui/lvmain.h"
 
 #include "passage/gui/lvcavmsh.h"
+#include "viewer/gui/PictureFile.h"
+#include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvstatus.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
@@ -33,20 +36,11 @@ void TurnAndCount(lumora::viewer::TForm1& window, int frames) {
                 frames * 1000.0 / std::max<qint64>(1, clock.elapsed()));
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(format);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Lumora");
-    QApplication::setApplicationDisplayName("Lumora");
-    QCommandLineParser parser;
+// The program's options on parser.
+void DefineOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription("Lumora Viewer: cave surveys as 3D passages");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption({"process", "Build the plot file FILE at start.", "FILE"});
     parser.addOption({"snapshot",
                       "With --process: write the first picture of the view to PNG, print the "
@@ -57,6 +51,42 @@ int main(int argc, char** argv) {
                       "and print the frames per second.",
                       "N"});
     parser.addPositionalArgument("plotfile", "A plot file for the exporter window.", "[plotfile]");
+}
+
+void SetNames() {
+    QCoreApplication::setApplicationName("Lumora");
+    QCoreApplication::setApplicationVersion(
+        lumora::viewer::VersionText().section(' ', -1)); // "0.1.0" of "Lumora Viewer 0.1.0"
+}
+
+// --help and --version are answered before anything needs a display, so both work on a
+// terminal without one; they end the program. Anything else waits for the real parse, after
+// the window system has taken its own options (-platform, -display, ...) out of argv.
+void AnswerHelpAndVersion(int argc, char** argv) {
+    QCoreApplication plain(argc, argv);
+    SetNames();
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    parser.parse(QCoreApplication::arguments()); // mistakes are reported by the real parse
+    if (parser.isSet("help"))
+        parser.showHelp(0);
+    if (parser.isSet("version"))
+        parser.showVersion();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    AnswerHelpAndVersion(argc, argv);
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    QSurfaceFormat::setDefaultFormat(format);
+    QApplication app(argc, argv);
+    SetNames();
+    QCommandLineParser parser;
+    DefineOptions(parser);
     parser.process(app);
 
     lumora::viewer::TForm1 window;
@@ -81,12 +111,15 @@ int main(int argc, char** argv) {
             std::printf("first frame after %.3f s (%s); tris %s\n", clock.elapsed() / 1000.0,
                         drawn ? "drawn" : "not drawn",
                         window.Status()->findChild<QLabel*>("TrisDis")->text().toUtf8().data());
-            const bool saved = !image.isNull() && image.save(snapshot, "PNG");
+            bool saved = true;
+            try {
+                lumora::viewer::WritePictureFile(image, snapshot.toStdString(), "PNG");
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what()); // "PNG: reason"
+                saved = false;
+            }
             if (turnFrames > 0)
                 TurnAndCount(window, turnFrames);
-            if (!saved)
-                std::fprintf(stderr, "%s: the picture could not be written\n",
-                             snapshot.toUtf8().data());
             QApplication::exit(saved && drawn ? 0 : 1);
         });
     }

@@ -100,6 +100,38 @@ void AddMarkerCube(TMeshArray& store, const scene::Vector& p) {
     }
 }
 
+// Every counter of the progress display back to 0, so that nothing of an earlier build shows.
+void ClearProgress(TCaveProgress& progress) {
+    progress.SetSurveys("0");
+    progress.SetShots("0");
+    progress.SetPolygons("0");
+    progress.SetMeshes("0");
+}
+
+// A model frame that was emptied for a build: unless the build filled it again, the hierarchy is
+// rebuilt on the way out (abort, unreadable file, any failure), so it lists no meshes that are
+// gone.
+class EmptiedModel {
+public:
+    explicit EmptiedModel(TCaveViewer& viewer) : m_Viewer(viewer) {}
+    ~EmptiedModel() {
+        if (m_Filled)
+            return;
+        try {
+            m_Viewer.RefreshHierarchy();
+        } catch (...) {
+            // already leaving with the build's own failure or abort
+        }
+    }
+    EmptiedModel(const EmptiedModel&) = delete;
+    EmptiedModel& operator=(const EmptiedModel&) = delete;
+    void Filled() { m_Filled = true; }
+
+private:
+    TCaveViewer& m_Viewer;
+    bool m_Filled = false;
+};
+
 std::string FileNamePart(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -113,15 +145,14 @@ scene::Vector SceneVertex(const T3DVector& p) {
 
 bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName) {
     TCaveViewer& viewer = build.Viewer;
-    viewer.SetViewerCaption(fileName);
-    viewer.AddRecentFile(fileName);
     {
         BuildGuard guard(build);
-        build.Progress.SetShots("0");
+        ClearProgress(build.Progress);
         viewer.SetWrapRelative(false);
         build.Options.CenterOnCave = true;
         build.Progress.SetAction("Clearing Data");
         viewer.ClearModel();
+        EmptiedModel emptied(viewer);
         TMeshArray store(viewer.Root(), kKindPassages, FileNamePart(fileName));
         viewer.ApplyMeshOptions(build.Options);
         auto loadProgress = [&](std::int32_t surveys, std::int32_t records) {
@@ -131,10 +162,14 @@ bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName) {
         survey::LoadPlotFile(build.Data, fileName, loadProgress, build.Ui);
         if (build.Data.AbortLoad)
             return false;
+        // Only a file that was read names the window and joins the recent files.
+        viewer.SetViewerCaption(fileName);
+        viewer.AddRecentFile(fileName);
         GeneratePassageMeshes(build, store);
         if (!CompressMeshes(build, store))
             return false;
         store.AttachTo(viewer.CenterFrame());
+        emptied.Filled();
         viewer.ResetScale();
         viewer.RefreshHierarchy();
         viewer.SetRenderEnabled();

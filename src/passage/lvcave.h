@@ -77,12 +77,14 @@ struct TCaveBuild {
 // A plot position (x east, y north, z up) as a scene vertex (x, z, y) in single precision.
 scene::Vector SceneVertex(const T3DVector& p);
 
-// Reads fileName into build.Data, builds its passage walls (red, kind 1, at most 20000 faces a
-// mesh), generates their normals and attaches them to the model frame, then resets the scale
-// and draws the first picture. Returns true when the picture was drawn, false when the user
-// aborted (quietly, nothing attached). Throws what the reader or the generator throws
-// (PlotFileError, lumora::Error); the progress display is hidden and the busy cursor restored on
-// every way out.
+// Clears the model and the progress counters, reads fileName into build.Data and, once it was
+// read, names the window after it and adds it to the recent files; then builds its passage walls
+// (red, kind 1, at most 20000 faces a mesh), generates their normals and attaches them to the
+// model frame, resets the scale and draws the first picture. Returns true when the picture was
+// drawn, false when the user aborted (quietly, nothing attached). Throws what the reader or the
+// generator throws (PlotFileError "FILE: reason", lumora::Error); a file that could not be read
+// leaves the caption and the recent files as they were. On every way out the progress display is
+// hidden and the busy cursor restored, and the hierarchy is rebuilt when the model stayed empty.
 bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName);
 
 // The shots of the loaded file as blue lines (degenerate triangles of one mesh store, kind 2,

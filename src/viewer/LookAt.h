@@ -24,7 +24,8 @@ struct TLookAt {
 void LookAt(TLookAt& look, TJoystickMotion& motion, const scene::FramePtr& camera,
             const scene::FramePtr& target, const scene::FramePtr& reference);
 // One frame of the turn, tickDelta seconds long: turns the camera by 90 degrees per second times
-// the remaining error. True while the summed error is still 5 degrees or more.
+// the remaining error. True while the summed error is still 5 degrees or more. Called once per
+// drawn frame by the step LookStepper (ViewerCore) names.
 bool LookStep(TLookAt& look, double tickDelta);
 
 } // namespace lumora::viewer

@@ -1,5 +1,7 @@
 #include "viewer/RockPicture.h"
 
+#include "platform/SafeFile.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -42,6 +44,12 @@ double Layers(double s, double t, int octaves, int basePeriod, std::uint32_t see
         weight *= 0.5;
     }
     return sum / total;
+}
+
+// value as count bytes, least significant first.
+void AppendLittle(std::string& bytes, std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
 }
 
 std::uint8_t Byte(double value) {
@@ -89,9 +97,37 @@ Result LoadRockTexture(TViewerScene& s, TTextures& t) {
     return Result::Ok;
 }
 
-Result SaveRockPicture(const std::string& path) {
-    const QImage image = RockImage().convertToFormat(QImage::Format_RGB888);
-    return image.save(QString::fromStdString(path), "BMP") ? Result::Ok : Result::WriteFailed;
+std::string RockBitmapBytes() {
+    const int size = kRockPictureSize;
+    const std::vector<std::uint8_t> pixels = RockPixels(size);
+    const std::uint32_t row = (std::uint32_t(size) * 3 + 3) & ~3u; // rows end on 4 bytes
+    const std::uint32_t image = row * std::uint32_t(size);
+    std::string bytes = "BM";
+    AppendLittle(bytes, 54 + image, 4); // file size
+    AppendLittle(bytes, 0, 4);          // reserved
+    AppendLittle(bytes, 54, 4);         // offset of the pixels
+    AppendLittle(bytes, 40, 4);         // size of the information header
+    AppendLittle(bytes, std::uint32_t(size), 4);
+    AppendLittle(bytes, std::uint32_t(size), 4); // positive: bottom row first
+    AppendLittle(bytes, 1, 2);                   // planes
+    AppendLittle(bytes, 24, 2);                  // bits per pixel
+    AppendLittle(bytes, 0, 4);                   // no compression
+    AppendLittle(bytes, image, 4);
+    AppendLittle(bytes, 2835, 4); // 72 dots per inch, in dots per metre
+    AppendLittle(bytes, 2835, 4);
+    AppendLittle(bytes, 0, 4); // colours used
+    AppendLittle(bytes, 0, 4); // important colours
+    for (int y = size - 1; y >= 0; --y) {
+        const std::uint8_t* p = &pixels[std::size_t(y) * std::size_t(size) * 3];
+        for (int x = 0; x < size; ++x, p += 3)
+            bytes += {char(p[2]), char(p[1]), char(p[0])};
+        bytes.append(row - std::uint32_t(size) * 3, '\0');
+    }
+    return bytes;
+}
+
+void SaveRockPicture(const std::string& path) {
+    platform::WriteFileContents(path, RockBitmapBytes());
 }
 
 } // namespace lumora::viewer

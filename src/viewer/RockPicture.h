@@ -5,6 +5,7 @@
 #include "viewer/lvtxture.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace lumora::viewer {
@@ -21,7 +22,10 @@ std::vector<std::uint8_t> RockPixels(int size = kRockPictureSize);
 
 // "Set Rock Texture"'s first step: the picture as the current texture, named "TEXTURE1".
 scene::Result LoadRockTexture(TViewerScene& s, TTextures& t);
-// Writes the picture as a 24-bit bitmap file; WriteFailed when it cannot.
-scene::Result SaveRockPicture(const std::string& path);
+// The picture as the bytes of a 24-bit bitmap file (BMP, rows bottom up, blue green red).
+std::string RockBitmapBytes();
+// Writes the picture as a 24-bit bitmap file, whole or not at all: on failure no temporary file
+// stays and a file of that name is left as it was. Throws lumora::WriteError "PATH: reason".
+void SaveRockPicture(const std::string& path);
 
 } // namespace lumora::viewer

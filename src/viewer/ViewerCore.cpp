@@ -33,10 +33,16 @@ Result DrawScene(TViewerCore& core) {
 
 } // namespace
 
+TLookStepper LookStepper(const TViewerCore& core) {
+    return core.JoystickAvailable ? TLookStepper::JoystickStep : TLookStepper::RenderStep;
+}
+
 bool RenderStep(TViewerCore& core) {
     if (!core.Scene.RenderEnabled || !core.Scene.SceneFrame)
         return false;
     try {
+        if (LookStepper(core) == TLookStepper::RenderStep)
+            LookStep(core.Look, core.TickDelta);
         if (!CheckResult(core.Ui, DrawScene(core)))
             return false;
     } catch (const std::exception&) {

@@ -21,6 +21,10 @@ struct TViewerCore {
     TTextures Textures;
     // The mesh builder of the last mesh file or test object.
     scene::MeshBuilderPtr LoadedBuilder;
+    // A joystick is read each drawn frame (its step then turns a look-at turn itself).
+    bool JoystickAvailable = false;
+    // Seconds between the last two drawn frames, from the window's clock (TRenderRates).
+    double TickDelta = 0;
     // Draws one frame now; the window installs its own. Without one, RenderStep draws.
     FrameRenderer RenderFrame;
 
@@ -30,9 +34,15 @@ struct TViewerCore {
     void RefreshHierarchy() { Hierarchy.Refresh(Scene.SceneFrame); }
 };
 
-// One frame of the render loop under the window: nothing before a model exists; else the scene
-// moves one step, a relative wrap follows the model, and the viewport draws. A failing call is
-// shown and false returned; an error raised while drawing discards the model.
+// Who steps the look-at turn each drawn frame: the joystick's step while a joystick is read,
+// else the render step. The one place that decides it, so the turn is never stepped twice.
+enum class TLookStepper { RenderStep, JoystickStep };
+TLookStepper LookStepper(const TViewerCore& core);
+
+// One frame of the render loop under the window: nothing before a model exists; else a look-at
+// turn goes on by TickDelta (when the render step is its stepper), the scene moves one step, a
+// relative wrap follows the model, and the viewport draws. A failing call is shown and false
+// returned; an error raised while drawing discards the model.
 bool RenderStep(TViewerCore& core);
 
 // A new model in CenterFrame: added as a visual, scaled to 1000 units, the hierarchy rebuilt and

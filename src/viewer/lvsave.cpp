@@ -1,8 +1,14 @@
 #include "viewer/lvsave.h"
 
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
+#include "platform/scene/MeshImport.h"
 #include "viewer/RockPicture.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 namespace lumora::viewer {
 
@@ -18,6 +24,30 @@ std::string FolderOf(const std::string& path) {
 
 std::string RangeText(std::size_t minimum, std::size_t maximum) {
     return std::to_string(minimum) + " - " + std::to_string(maximum);
+}
+
+// Writes path whole or not at all: write fills a temporary file beside it, which replaces path
+// only once complete. A failure is shown as "PATH: reason" (the system's reason where the writer
+// left one) and leaves path as it was; WriteFailed then, or the writer's own result.
+Result WriteWhole(UiServices& ui, const std::string& path,
+                  const std::function<Result(const std::string& file)>& write) {
+    Result result = Result::Ok;
+    try {
+        platform::WriteFileThrough(path, [&](const std::string& temp) {
+            errno = 0;
+            result = write(temp);
+            const int error = errno;
+            if (!Succeeded(result))
+                throw lumora::WriteError(
+                    path + ": " +
+                    (error != 0 ? std::strerror(error) : "the file could not be written"));
+            return true;
+        });
+    } catch (const lumora::Error& e) {
+        ui.Warning(e.what());
+        return Succeeded(result) ? Result::WriteFailed : result;
+    }
+    return Result::Ok;
 }
 
 // The steps after a mesh file was read: the old model goes, the new one comes in.
@@ -36,7 +66,7 @@ bool OpenMesh(TViewerCore& core, const std::string& path) {
     mesh->SetAppData(0);
     mesh->SetColorRGB(0.8f, 0.8f, 0.8f);
     // Read before the old model is cleared, so that a bad file leaves the view as it was.
-    if (!CheckResult(core.Ui, mesh->Load(path)))
+    if (!CheckFileResult(core.Ui, mesh->Load(path), path, ImportFailureReason()))
         return false;
     MaterialPtr material;
     if (!CheckResult(core.Ui, core.Scene.RMRoot.CreateMaterial(10.0f, material)))
@@ -51,7 +81,7 @@ bool OpenProgressiveMesh(TViewerCore& core, const std::string& path) {
     ProgressiveMeshPtr mesh;
     if (!CheckResult(core.Ui, core.Scene.RMRoot.CreateProgressiveMesh(mesh)))
         return false;
-    if (!CheckResult(core.Ui, mesh->Load(path)))
+    if (!CheckFileResult(core.Ui, mesh->Load(path), path, ImportFailureReason()))
         return false;
     return ReplaceModel(core, mesh);
 }
@@ -63,10 +93,14 @@ bool SaveInternalTexture(TViewerCore& core, const std::string& folder) {
     if (!core.Ui.AskYesNo("Save Internal Texture?"))
         return false;
     const std::string file = (std::filesystem::path(folder) / kSavedRockName).string();
-    if (!CheckResult(core.Ui, SaveRockPicture(file)))
+    try {
+        SaveRockPicture(file);
+    } catch (const lumora::Error& e) {
+        core.Ui.Warning(e.what());
         return false;
+    }
     TexturePtr texture;
-    if (!CheckResult(core.Ui, core.Scene.RMRoot.LoadTexture(file, texture)))
+    if (!CheckFileResult(core.Ui, core.Scene.RMRoot.LoadTexture(file, texture), file))
         return false;
     texture->SetName(kSavedRockName);
     t.CurrentTexture = texture;
@@ -82,9 +116,9 @@ Result SaveMesh(TViewerCore& core, const MeshBuilderPtr& mesh, const std::string
     BusyCursorGuard busy(core.Ui);
     const unsigned options =
         kSaveNormals | kSaveTextureCoordinates | kSaveMaterials | kSaveTextureNames;
-    const Result result = mesh->Save(path, text ? XFileFormat::Text : XFileFormat::Binary, options);
-    CheckResult(core.Ui, result);
-    return result;
+    return WriteWhole(core.Ui, path, [&](const std::string& file) {
+        return mesh->Save(file, text ? XFileFormat::Text : XFileFormat::Binary, options);
+    });
 }
 
 bool CheckMeshToSave(TViewerCore& core) {
@@ -101,9 +135,9 @@ Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
     if (SaveInternalTexture(core, FolderOf(path)))
         ApplyRockTextureToCave(core.Scene, core.Textures, core.Ui, core.Hierarchy);
     BusyCursorGuard busy(core.Ui);
-    const Result result = WriteMeshFile(*core.Scene.CenterFrame, path, text, step);
-    CheckResult(core.Ui, result);
-    return result;
+    return WriteWhole(core.Ui, path, [&](const std::string& file) {
+        return WriteMeshFile(*core.Scene.CenterFrame, file, text, step);
+    });
 }
 
 int DetailBarPosition(double detail, int minimum, int maximum) {

@@ -11,8 +11,9 @@
 namespace lumora::viewer {
 
 // "&Open Mesh...": the file's meshes as one mesh builder (kind 0, gray 0.8, power 10, solid
-// flat unlit) that replaces the model. A file that cannot be read is reported and leaves the
-// model as it was. The caller sets the caption (ViewerCaption) on success.
+// flat unlit) that replaces the model. A file that cannot be read is reported as "PATH: reason"
+// (the system's or the importer's words) and leaves the model as it was. The caller sets the
+// caption (ViewerCaption) on success.
 bool OpenMesh(TViewerCore& core, const std::string& path);
 // "O&pen Progressive Mesh...": the same with a progressive mesh.
 bool OpenProgressiveMesh(TViewerCore& core, const std::string& path);
@@ -20,19 +21,22 @@ bool OpenProgressiveMesh(TViewerCore& core, const std::string& path);
 // When the current texture is the built-in "TEXTURE1" and the user agrees to
 // "Save Internal Texture?": writes the picture as folder/TEXTURE1.BMP (24 bits per pixel) and makes
 // that file the current texture, named "TEXTURE1.BMP". True when it did; a file that cannot be
-// written or read back is reported and gives false.
+// written or read back is reported as "PATH: reason" and gives false (a failed write leaves no
+// file behind and an older TEXTURE1.BMP as it was).
 bool SaveInternalTexture(TViewerCore& core, const std::string& folder);
 
 // The hierarchy's "Save": mesh written to path by its own writer, with normals, texture
 // coordinates, materials and texture names; the rock preset is renewed first when the built-in
-// picture was written beside it. A failed write is reported.
+// picture was written beside it. The file is written whole or not at all: a failed write is
+// reported as "PATH: reason" and leaves no file behind and an older file at path as it was.
 scene::Result SaveMesh(TViewerCore& core, const scene::MeshBuilderPtr& mesh,
                        const std::string& path, bool text);
 // "&Save As X File..."'s first check: false, after the warning "No Mesh To Save.", when the
 // hierarchy holds no mesh builder.
 bool CheckMeshToSave(TViewerCore& core);
-// "&Save As X File...": every mesh builder of CenterFrame into one .x file. step is told after
-// each finished step (5 per visual of CenterFrame, see MeshFileProgressMaximum).
+// "&Save As X File...": every mesh builder of CenterFrame into one .x file, written whole or not
+// at all like SaveMesh. step is told after each finished step (5 per visual of CenterFrame, see
+// MeshFileProgressMaximum).
 scene::Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
                           const scene::XFileProgress& step = {});
 

@@ -3,7 +3,12 @@
 #include "passage/MeshStore.h"
 #include "viewer/Turning.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 
 namespace lumora::viewer {
@@ -49,6 +54,36 @@ bool CheckResult(UiServices& ui, Result result) {
     if (Succeeded(result))
         return true;
     ui.Warning(std::string(ResultText(result)));
+    return false;
+}
+
+std::string ReadProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "Is a directory";
+    if (!S_ISREG(info.st_mode))
+        return "Not a regular file";
+    if (::access(path.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
+std::string FileFailureText(const std::string& path, Result result, const std::string& reason) {
+    std::string why = reason;
+    if (why.empty() && result == Result::FileNotFound)
+        why = ReadProblem(path);
+    if (why.empty())
+        why = ResultText(result);
+    return path + ": " + why;
+}
+
+bool CheckFileResult(UiServices& ui, Result result, const std::string& path,
+                     const std::string& reason) {
+    if (Succeeded(result))
+        return true;
+    ui.Warning(FileFailureText(path, result, reason));
     return false;
 }
 

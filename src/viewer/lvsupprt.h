@@ -44,6 +44,17 @@ struct TViewerScene {
 // The one checking routine of scene calls: a failure shows the result's description as a
 // warning; true when the call succeeded.
 bool CheckResult(UiServices& ui, scene::Result result);
+// Why path cannot be read as a file ("No such file or directory", "Is a directory", "Permission
+// denied"), or empty when it can.
+std::string ReadProblem(const std::string& path);
+// "PATH: reason" of a failed call on a file: reason when given, else (for a file that could not
+// be opened) why it cannot be read, else the result's description.
+std::string FileFailureText(const std::string& path, scene::Result result,
+                            const std::string& reason = {});
+// The checking routine of calls on files: a failure shows FileFailureText as a warning; true when
+// the call succeeded.
+bool CheckFileResult(UiServices& ui, scene::Result result, const std::string& path,
+                     const std::string& reason = {});
 
 // Creates the frames and lights in their initial placements (the model frame slowly spinning
 // about y); stops at the first failure.

@@ -1,32 +1,49 @@
 // The main window on a display without OpenGL: the command table, start-up state, the cave
 // build with its abort, shots, the hierarchy panel's width rules, the mouse rules, test objects
 // and the small dialogs.
+#include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
 #include "support/TestSupport.h"
 #include "survey/PlotArray.h"
+#include "ui/gui/HelpIcon.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/gui/lvedfram.h"
 #include "viewer/gui/lvhelp.h"
 #include "viewer/gui/lvmain.h"
 #include "viewer/gui/lvoutpnl.h"
+#include "viewer/gui/lvstatus.h"
+#include "viewer/gui/lvtoolbar.h"
 #include "viewer/gui/lvtordlg.h"
 #include "viewer/gui/lvtrans.h"
 #include "viewer/gui/lvview.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 
 namespace lumora::test {
 namespace {
@@ -68,6 +85,46 @@ void MoveMouse(QWidget* view, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardM
                      buttons, keys);
     QApplication::sendEvent(view, &move);
 }
+
+// Answers every message box that opens while it lives with its default button, keeping the
+// texts shown.
+class BoxAnswerer {
+public:
+    BoxAnswerer() {
+        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Texts.push_back(box->text().toStdString());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        m_Timer.start(10);
+    }
+    std::vector<std::string> Texts;
+
+private:
+    QTimer m_Timer;
+};
+
+// What the window system shows as a window's caption: Qt's platform plugins append " — " and the
+// application's display name to a caption that does not end with it, when the caption is set
+// (QWidget::windowTitle). Records that text at every change of the caption.
+class ShownCaptions : public QObject {
+public:
+    explicit ShownCaptions(QWidget& window) { window.installEventFilter(this); }
+    static std::string Shown(const QString& caption) {
+        const QString name = QGuiApplication::applicationDisplayName();
+        return (caption.endsWith(name) ? caption : caption + QString::fromUtf8(" \u2014 ") + name)
+            .toStdString();
+    }
+    std::vector<std::string> Texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange)
+            Texts.push_back(Shown(static_cast<QWidget*>(watched)->windowTitle()));
+        return false;
+    }
+};
 
 float SpinAngle(const TForm1& w) {
     scene::Vector axis;
@@ -172,6 +229,19 @@ TEST(Form1, ProcessFileBuildsTheCaveCaptionRecentFileAndTriangleTotal) {
     EXPECT_EQ(StatusField(w, "TrisDis"), QString::number(qulonglong(faces + 6)));
 }
 
+TEST(Form1, TheCaptionNamesOnlyTheCurrentFileOnce) {
+    TempDir dir;
+    TForm1 w;
+    EXPECT_EQ(ShownCaptions::Shown(w.windowTitle()), "Lumora Viewer");
+    ShownCaptions shown(w);
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "first.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "second.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "third.plt", 1, 3)));
+    EXPECT_EQ(shown.Texts,
+              (std::vector<std::string>{"first.plt - Lumora Viewer", "second.plt - Lumora Viewer",
+                                        "third.plt - Lumora Viewer"}));
+}
+
 TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
     TempDir dir;
     TForm1 w;
@@ -187,9 +257,91 @@ TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
     EXPECT_TRUE(w.Core.Scene.CenterFrame->GetVisuals().empty());
     EXPECT_TRUE(w.Action("ShowShotsMnu")->isChecked());
     EXPECT_FALSE(w.RoseAvailable);
-    EXPECT_EQ(w.windowTitle(), "big.plt - Lumora Viewer");
+    // The aborted file was never read: it names nothing.
+    EXPECT_EQ(w.windowTitle(), "first.plt - Lumora Viewer");
+    EXPECT_EQ(w.Reopen()->Path(0), dir.File("first.plt"));
     EXPECT_FALSE(w.ProgressDlg()->isVisible());
     EXPECT_TRUE(w.menuBar()->isEnabled());
+    // The hierarchy and the triangle total follow the emptied model.
+    for (const std::string& text : TreeTexts(w))
+        EXPECT_EQ(text.rfind("Builder", 0), std::string::npos) << text;
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0");
+}
+
+TEST(Form1, AFileThatCannotBeReadIsNamedInAWarningAndLeavesCaptionAndRecentFiles) {
+    TempDir dir;
+    TForm1 w;
+    const std::string good = Cave(dir, "good.plt", 1, 3);
+    ASSERT_TRUE(w.ProcessFile(good));
+    const std::string empty = dir.File("empty.plt");
+    WriteFile(empty, "Z 0 1 0 1 0 1\r\nSMain\r\nNA D 1 1 2000 C\r\nX 0 0 0 0 0 0\r\n");
+    const std::string noise = dir.File("noise.plt");
+    WriteFile(noise, std::string(3000, '\x9c') + "\x01\x02");
+    const std::string missing = dir.File("missing.plt");
+    BoxAnswerer boxes;
+    for (const std::string& file : {missing, empty, noise})
+        EXPECT_FALSE(w.ProcessFile(file)) << file;
+    ASSERT_EQ(boxes.Texts.size(), 3u);
+    EXPECT_EQ(boxes.Texts[0].rfind(missing + ": ", 0), 0u) << boxes.Texts[0];
+    EXPECT_EQ(boxes.Texts[1], empty + ": no survey data (no station records)");
+    EXPECT_EQ(boxes.Texts[2].rfind(noise + ":", 0), 0u) << boxes.Texts[2];
+    EXPECT_EQ(w.windowTitle(), "good.plt - Lumora Viewer");
+    EXPECT_EQ(w.Reopen()->Path(0), good);
+    for (int i = 0; i < w.Reopen()->Count(); ++i)
+        for (const std::string& file : {missing, empty, noise})
+            EXPECT_NE(w.Reopen()->Path(i), file);
+    EXPECT_EQ(StatusField(w, "TrisDis"), "0"); // the old model was cleared for the build
+}
+
+TEST(Form1, ReopenListsTheFilesAnotherRunningViewerAddedAndOpensThem) {
+    TempDir dir;
+    TForm1 w;
+    const std::string mine = Cave(dir, "mine.plt", 1, 3);
+    const std::string other = Cave(dir, "other.plt", 1, 3);
+    {
+        QMenu menu; // the recent files of a second viewer, running at the same time
+        ui::TReopenMenu second;
+        second.INIFile = "lumora.ini";
+        second.INISection = "history";
+        second.SetMenuItem(&menu);
+        second.Load();
+        second.AddFile(other);
+        second.Save();
+    }
+    QMenu* menu = w.Reopen()->MenuItem();
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+    ASSERT_GE(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().at(0)->text(), "&1 other.plt");
+    ASSERT_TRUE(w.ProcessFile(mine));
+    ASSERT_GE(w.Reopen()->Count(), 2);
+    EXPECT_EQ(w.Reopen()->Path(0), mine);
+    EXPECT_EQ(w.Reopen()->Path(1), other); // kept, not overwritten
+    // Choosing the entry opens the cave dialog with its file.
+    const QString before = QDir::currentPath();
+    bool shown = false;
+    menu->actions().at(1)->trigger(); // the dialog opens once the menu is done
+    QTimer::singleShot(0, &w, [&w, &shown] {
+        shown = w.CaveMeshDlg()->isVisible();
+        w.CaveMeshDlg()->reject();
+    });
+    QTest::qWait(50);
+    QDir::setCurrent(before);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(w.CaveMeshDlg()->CurrentPlotFile, other);
+}
+
+TEST(Form1, ARecentFileIsKeptWithItsFullPath) {
+    TempDir dir;
+    TForm1 w;
+    Cave(dir, "here.plt", 1, 3);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.Path().string()));
+    const bool built = w.ProcessFile("here.plt");
+    QDir::setCurrent(before);
+    ASSERT_TRUE(built);
+    EXPECT_EQ(w.Reopen()->Path(0), dir.File("here.plt"));
+    EXPECT_EQ(w.windowTitle(), "here.plt - Lumora Viewer");
 }
 
 TEST(Form1, ShowShotsBuildsAndRemovesTheLinesButNeedsAPlotFile) {
@@ -275,6 +427,34 @@ TEST(Form1, RightDragWithShiftDoesNothingAPlainRightDragPans) {
     EXPECT_NE(position().X, before.X);
 }
 
+TEST(Form1, StatusFieldsShowLargeNumbersWholeInTheWindowAsItOpensAndInALargerFont) {
+    TForm1 w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Status()->SetTriangles(743344);
+    const std::vector<std::pair<const char*, const char*>> values = {
+        {"PosXDis", "-123456.7"},  {"PosYDis", "98765.4"}, {"PosZDis", "-200000.0"},
+        {"YawDis", "-179.9"},      {"PitchDis", "-128.8"}, {"RollDis", "-100.0"},
+        {"TpsDis", "888,789,870"}, {"FpsDis", "1234"}};
+    for (const auto& [name, text] : values)
+        w.findChild<QLabel*>(name)->setText(text);
+    EXPECT_EQ(StatusField(w, "TrisDis"), "743344");
+    auto expectWhole = [&w](const char* when) {
+        QApplication::processEvents();
+        for (const char* name : {"PosXDis", "PosYDis", "PosZDis", "YawDis", "PitchDis", "RollDis",
+                                 "TrisDis", "TpsDis", "FpsDis"}) {
+            const QLabel* field = w.findChild<QLabel*>(name);
+            EXPECT_GE(field->width(), field->sizeHint().width())
+                << when << ": " << name << " cuts " << field->text().toStdString();
+        }
+    };
+    expectWhole("as it opens");
+    QFont larger = w.Status()->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.6);
+    w.Status()->setFont(larger);
+    expectWhole("in a larger font");
+}
+
 TEST(Form1, DefaultTorusShows144TrianglesAndTheCubeIsScaledTo1000) {
     TForm1 w;
     w.TorusDlg()->findChild<QPushButton*>("MakeTorusBtn")->click();
@@ -329,6 +509,132 @@ TEST(Form1, EditingTheSceneFrameUsesTheCameraAsReference) {
     w.EditFrameDlg()->ButtonClick("PanRightBtn");
     w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), after);
     EXPECT_GT(after.X, before.X);
+}
+
+TEST(Form1, FrameDialogZoomInBringsTheModelNearerAlsoWhenTheSceneFrameIsEdited) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    auto distance = [&w] {
+        scene::Vector p;
+        w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.CameraFrame.get(), p);
+        return p.Z;
+    };
+    viewer::TEditFrameDlg& dlg = *w.EditFrameDlg();
+    auto* zoomIn = dlg.findChild<QPushButton*>("ZoomInBtn");
+    auto* zoomOut = dlg.findChild<QPushButton*>("ZoomOutBtn");
+    const QLabel* position = dlg.findChild<QLabel*>("PositionDis");
+    for (const scene::FramePtr& frame : {w.Core.Scene.CenterFrame, w.Core.Scene.SceneFrame}) {
+        dlg.SetFrame(frame);
+        const float start = distance();
+        const QString shown = position->text();
+        QTest::mouseClick(zoomIn, Qt::LeftButton);
+        EXPECT_LT(distance(), start - 1) << frame->GetName();
+        EXPECT_NE(position->text(), shown) << frame->GetName();
+        QTest::mouseClick(zoomOut, Qt::LeftButton);
+        QTest::mouseClick(zoomOut, Qt::LeftButton);
+        EXPECT_GT(distance(), start + 1) << frame->GetName();
+    }
+}
+
+TEST(Form1, LookAtTurnsTheCameraTowardsTheModelAsFramesAreDrawn) {
+    TForm1 w;
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    viewer::TViewerScene& s = w.Core.Scene;
+    s.CameraFrame->SetOrientation(s.SceneFrame.get(), -0.77f, 0, 0.64f, 0, 1, 0);
+    auto angleOff = [&s] {
+        scene::Vector direction, up, camera, model;
+        s.CameraFrame->GetOrientation(s.SceneFrame.get(), direction, up);
+        s.CameraFrame->GetPosition(s.SceneFrame.get(), camera);
+        s.CenterFrame->GetPosition(s.SceneFrame.get(), model);
+        return std::acos(std::min(1.0f, scene::Dot(direction, scene::Normalize(model - camera))));
+    };
+    const float before = angleOff();
+    QTest::mouseClick(w.Toolbar()->Button("LookAtBtn"), Qt::LeftButton);
+    for (int frame = 0; frame < 20; ++frame) {
+        QTest::qWait(10);
+        w.RenderFrame();
+    }
+    EXPECT_LT(angleOff(), before * 0.95f);
+    EXPECT_TRUE(w.Core.Look.LookActive); // still turning, a little each frame
+}
+
+TEST(Form1, SaveScreenAsBitmapWritesTheViewAndOnAFullDiskKeepsTheOldFile) {
+    TempDir dir;
+    TForm1 w;
+    w.show();
+    w.TorusDlg()->findChild<QPushButton*>("MakeCubeBtn")->click();
+    const std::string file = dir.File("view.bmp");
+    ASSERT_TRUE(w.SaveBitmap(QString::fromStdString(file)));
+    const QImage written(QString::fromStdString(file), "BMP");
+    EXPECT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), w.View()->size());
+
+    WriteFile(file, "the old picture");
+    BoxAnswerer boxes;
+    {
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(w.SaveBitmap(QString::fromStdString(file)));
+    }
+    EXPECT_EQ(ReadFile(file), "the old picture");
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"view.bmp"});
+    EXPECT_EQ(boxes.Texts, std::vector<std::string>{file + ": " + std::strerror(EFBIG)});
+}
+
+TEST(Form1, EveryHelpButtonShowsTheHelpIcon) {
+    TForm1 w;
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{w.CaveMeshDlg(), w.EditFrameDlg(), w.TorusDlg()}) {
+        const auto* help = dialog->findChild<QAbstractButton*>("HelpBtn");
+        ASSERT_NE(help, nullptr) << dialog->objectName().toStdString();
+        const QImage shown = help->icon().pixmap(16, 16).toImage();
+        ASSERT_FALSE(shown.isNull()) << dialog->objectName().toStdString();
+        EXPECT_EQ(shown, ui::HelpIcon(*help).pixmap(16, 16).toImage());
+        // Not the life buoy that reads as a broken picture at this size.
+        EXPECT_NE(
+            shown,
+            help->style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(16, 16).toImage());
+    }
+}
+
+// Distance between the centres of two windows' frames.
+int CentreDistance(const QWidget& a, const QWidget& b) {
+    return (a.frameGeometry().center() - b.frameGeometry().center()).manhattanLength();
+}
+
+TEST(Form1, HelpFromAModalDialogCanBeUsedWhileTheDialogIsOpenAndOpensOverIt) {
+    TForm1 w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // In the middle of the screen, so the help has room to open centred over a dialog.
+    QRect frame = w.frameGeometry();
+    frame.moveCenter(w.screen()->availableGeometry().center());
+    w.move(frame.topLeft());
+    viewer::THelpWindow& help = *w.Help();
+    for (QDialog* dialog : std::initializer_list<QDialog*>{w.EditFrameDlg(), w.CaveMeshDlg()}) {
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        w.EditFrameDlg()->SetFrame(w.Core.Scene.CenterFrame);
+        bool exposed = false, contentsShown = false;
+        int distance = -1;
+        QTimer::singleShot(0, dialog, [&] {
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>("HelpBtn"), Qt::LeftButton);
+            exposed = QTest::qWaitForWindowExposed(&help);
+            distance = CentreDistance(help, *dialog);
+            // A click through the window system, as a person's: "Contents" leaves the topic.
+            const auto* contents = help.findChild<QPushButton*>("ContentsBtn");
+            QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {},
+                              contents->mapTo(&help, contents->rect().center()));
+            contentsShown = !help.Browser()->source().hasFragment();
+            dialog->reject();
+        });
+        dialog->exec();
+        EXPECT_TRUE(exposed);
+        EXPECT_LE(distance, 2);
+        EXPECT_TRUE(contentsShown);
+        // The help stays open after the dialog closed, and works with the main window.
+        EXPECT_TRUE(help.isVisible());
+        EXPECT_EQ(help.parentWidget(), &w);
+        help.close();
+    }
 }
 
 TEST(Form1, HelpOpensNumberedTopicsAndFindsKeyWords) {

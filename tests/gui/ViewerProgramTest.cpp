@@ -1,5 +1,6 @@
 // The viewer program end to end on a virtual X display: it builds the sample cave at start, and
-// the picture its OpenGL view shows holds the red cave on the grey background.
+// the picture its OpenGL view shows holds the red cave on the grey background. Without any
+// display it still answers --help and --version.
 #include "support/TestSupport.h"
 
 #include <QColor>
@@ -21,7 +22,8 @@ double ShareOf(const QImage& image, bool (*test)(QRgb)) {
 }
 
 TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
-    ASSERT_TRUE(HaveProgram("xvfb-run")) << "xvfb-run (package xvfb) is needed for this test";
+    if (!HaveProgram("xvfb-run"))
+        LUMORA_SKIP_OR_FAIL_IN_CI("xvfb-run (package xvfb) is needed for this test");
     TempDir dir;
     const std::string png = dir.File("view.png");
     const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
@@ -39,6 +41,44 @@ TEST(ViewerProgram, ProcessesTheSampleCaveAndShowsItRedUnderXvfb) {
         0.002);
     // The recent-files list now holds the sample.
     EXPECT_NE(ReadFile(dir.File("config/lumora.ini")).find("sample-cave.plt"), std::string::npos);
+}
+
+TEST(ViewerProgram, ASnapshotThatCannotBeWrittenNamesTheFileAndTheReason) {
+    if (!HaveProgram("xvfb-run"))
+        LUMORA_SKIP_OR_FAIL_IN_CI("xvfb-run (package xvfb) is needed for this test");
+    TempDir dir;
+    const std::string png = dir.File("no-such-folder/view.png");
+    const std::string sample = std::string(LUMORA_SOURCE_DIR) + "/data/sample/sample-cave.plt";
+    const CommandResult run = RunCommand(
+        "env -u QT_QPA_PLATFORM LUMORA_CONFIG_DIR=" + ShellQuote(dir.File("config")) +
+        " timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' " + ShellQuote(LUMORA_VIEWER) +
+        " --process " + ShellQuote(sample) + " --snapshot " + ShellQuote(png));
+    EXPECT_EQ(run.ExitCode, 1) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find(png + ": The folder " + dir.File("no-such-folder") + " does not exist"),
+              std::string::npos)
+        << run.Err;
+    EXPECT_EQ(FolderEntries(dir.Path().string()), std::vector<std::string>{"config"});
+}
+
+// The program on a terminal without any display: the window system is asked for one (xcb), so
+// anything that needs a display fails, while --help and --version answer.
+CommandResult RunWithoutDisplay(const std::string& arguments) {
+    return RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 60 " +
+                      ShellQuote(LUMORA_VIEWER) + " " + arguments);
+}
+
+TEST(ViewerProgram, AnswersHelpAndVersionWithoutADisplay) {
+    const CommandResult help = RunWithoutDisplay("--help");
+    ASSERT_EQ(help.ExitCode, 0) << help.Out << help.Err;
+    for (const char* option :
+         {"--process <FILE>", "--snapshot <PNG>", "--turn-frames <N>", "--version", "[plotfile]"})
+        EXPECT_NE(help.Out.find(option), std::string::npos) << option << " in\n" << help.Out;
+    EXPECT_EQ(help.Err.find("display"), std::string::npos) << help.Err;
+    const CommandResult version = RunWithoutDisplay("--version");
+    ASSERT_EQ(version.ExitCode, 0) << version.Out << version.Err;
+    EXPECT_EQ(version.Out, std::string("Lumora ") + LUMORA_VERSION_TEXT + "\n");
+    // The window itself still needs the display.
+    EXPECT_NE(RunWithoutDisplay("--process /nonexistent.plt").ExitCode, 0);
 }
 
 TEST(ViewerProgram, InstallsItsDesktopEntryManualAndThePlotFileMimeType) {

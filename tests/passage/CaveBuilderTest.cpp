@@ -1,5 +1,7 @@
 // The cave mesh builder: passage meshes split at 20000 faces with their normal steps announced,
-// shot lines, station markers, the scene conversion and a quiet end on abort.
+// shot lines, station markers, the scene conversion, a quiet end on abort, and what a file that
+// cannot be read leaves behind (caption, recent files, counters, hierarchy).
+#include "support/RecordingUi.h"
 #include "support/TestSupport.h"
 
 #include "passage/lvcave.h"
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace lumora::test {
@@ -39,19 +42,30 @@ std::string StraightCave(int surveys, int shots) {
     return text + "NLast D 1 1 2000 C\r\n" + Station('M', "L1", 0, 0, 0) + "X 0 0 0 0 0 0\r\n";
 }
 
+// The four counters as the display shows them.
+struct Counters {
+    std::string Surveys, Shots, Polygons, Meshes;
+    bool operator==(const Counters&) const = default;
+};
+
 class RecordingProgress : public passage::TCaveProgress {
 public:
     void Show() override { Log.push_back("show"); }
     void Hide() override { Log.push_back("hide"); }
     void SetAction(const std::string& text) override {
         Log.push_back(text);
+        if (text == "Clearing Data")
+            WhileClearing = Shown;
         if (text == AbortAt && State)
             State->AbortPassages = true;
     }
-    void SetMeshes(const std::string& text) override { Meshes = text; }
-    void SetPolygons(const std::string& text) override { Polygons = text; }
+    void SetSurveys(const std::string& text) override { Shown.Surveys = text; }
+    void SetShots(const std::string& text) override { Shown.Shots = text; }
+    void SetMeshes(const std::string& text) override { Shown.Meshes = Meshes = text; }
+    void SetPolygons(const std::string& text) override { Shown.Polygons = Polygons = text; }
     std::vector<std::string> Log;
     std::string Meshes, Polygons, AbortAt;
+    Counters Shown, WhileClearing;
     passage::TPassageRunState* State = nullptr;
 };
 
@@ -72,9 +86,15 @@ public:
     void SetRenderEnabled() override { ++Enables; }
     void RenderWithNotice() override { ++Renders; }
     void BuildFinished(bool loaded) override { Finished = loaded ? 1 : 0; }
+    void SetViewerCaption(const std::string& path) override { Captions.push_back(path); }
+    void AddRecentFile(const std::string& path) override { RecentFiles.push_back(path); }
+    // The hierarchy is rebuilt: how many visuals the model frame had then.
+    void RefreshHierarchy() override { Refreshes.push_back(Center->GetVisuals().size()); }
     scene::FramePtr Center;
     int Clears = 0, Scales = 0, Enables = 0, Renders = 0;
     int Finished = -1;
+    std::vector<std::string> Captions, RecentFiles;
+    std::vector<std::size_t> Refreshes;
 
 private:
     scene::Root& m_Root;
@@ -84,17 +104,26 @@ struct CaveFixture {
     scene::Root Root;
     RecordingViewer Viewer{Root};
     RecordingProgress Progress;
-    SilentUi Ui;
+    RecordingUi Ui;
     survey::TPlotData Data;
     passage::TPassageOptions Options;
     passage::TPassageRunState State;
     TCaveBuild Build{Viewer, Progress, Ui, Data, Options, State};
     TempDir Dir;
 
-    bool Process(const std::string& text) {
-        const std::string file = Dir.File("cave.plt");
+    bool Process(const std::string& text, const std::string& name = "cave.plt") {
+        const std::string file = Dir.File(name);
         WriteFile(file, text);
         return passage::ProcessCaveFile(Build, file);
+    }
+    // The message of what building file throws; empty when it throws nothing.
+    std::string Failure(const std::string& file) {
+        try {
+            passage::ProcessCaveFile(Build, file);
+        } catch (const lumora::Error& e) {
+            return e.what();
+        }
+        return {};
     }
     std::vector<scene::MeshBuilderPtr> Meshes(std::uint32_t kind) const {
         std::vector<scene::MeshBuilderPtr> out;
@@ -169,6 +198,62 @@ TEST(CaveBuilder, ReaderFailureHidesTheProgressAndPassesTheError) {
                  lumora::Error);
     EXPECT_EQ(f.Progress.Log.back(), "hide");
     EXPECT_EQ(f.Viewer.Finished, -1);
+}
+
+TEST(CaveBuilder, OnlyAFileThatWasReadNamesTheWindowAndJoinsTheRecentFiles) {
+    CaveFixture f;
+    ASSERT_TRUE(f.Process(StraightCave(1, 3), "good.plt"));
+    const std::string good = f.Dir.File("good.plt");
+    EXPECT_EQ(f.Viewer.Captions, std::vector<std::string>{good});
+    EXPECT_EQ(f.Viewer.RecentFiles, std::vector<std::string>{good});
+
+    const std::string missing = f.Dir.File("missing.plt");
+    EXPECT_EQ(f.Failure(missing).rfind(missing + ": ", 0), 0u) << f.Failure(missing);
+    const std::string empty = f.Dir.File("empty.plt");
+    WriteFile(empty, "Z 0 1 0 1 0 1\r\nSMain\r\nNA D 1 1 2000 C\r\nX 0 0 0 0 0 0\r\n");
+    EXPECT_EQ(f.Failure(empty), empty + ": no survey data (no station records)");
+    const std::string noise = f.Dir.File("noise.plt");
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i)
+        bytes += char((i * 7919 + 13) % 251);
+    WriteFile(noise, bytes);
+    EXPECT_EQ(f.Failure(noise).rfind(noise + ":", 0), 0u) << f.Failure(noise);
+    const std::string folder = f.Dir.File("folder.plt");
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(f.Failure(folder).rfind(folder + ": ", 0), 0u) << f.Failure(folder);
+
+    // A read that the user aborts names nothing either.
+    f.Ui.OnPendingEvents = [&f] { f.Data.AbortLoad = true; };
+    EXPECT_FALSE(f.Process(StraightCave(20, 50), "aborted.plt"));
+    EXPECT_EQ(f.Viewer.Captions, std::vector<std::string>{good});
+    EXPECT_EQ(f.Viewer.RecentFiles, std::vector<std::string>{good});
+}
+
+TEST(CaveBuilder, CountersStartAtZeroAndAModelLeftEmptyRebuildsTheHierarchy) {
+    CaveFixture f;
+    ASSERT_TRUE(f.Process(StraightCave(2, 5)));
+    ASSERT_NE(f.Progress.Shown.Polygons, "0");
+    ASSERT_EQ(f.Viewer.Refreshes, std::vector<std::size_t>{1}); // once, with the new mesh
+    const Counters zero{"0", "0", "0", "0"};
+
+    // Unreadable file: the counters of the last build are gone before anything else shows.
+    EXPECT_FALSE(f.Failure(f.Dir.File("missing.plt")).empty());
+    EXPECT_EQ(f.Progress.WhileClearing, zero);
+    EXPECT_EQ(f.Viewer.Refreshes, (std::vector<std::size_t>{1, 0}));
+
+    // Abort while reading, then abort before the normals: the emptied model is listed each time.
+    ASSERT_TRUE(f.Process(StraightCave(2, 5)));
+    f.Progress.WhileClearing = {};
+    f.Ui.OnPendingEvents = [&f] { f.Data.AbortLoad = true; };
+    EXPECT_FALSE(f.Process(StraightCave(20, 50)));
+    EXPECT_EQ(f.Progress.WhileClearing, zero);
+    EXPECT_EQ(f.Viewer.Refreshes, (std::vector<std::size_t>{1, 0, 1, 0}));
+    f.Ui.OnPendingEvents = nullptr;
+    f.Options.PassShape = passage::TPassShape::Square;
+    f.Progress.AbortAt = "Compressing Data: 1/3";
+    f.Progress.State = &f.State;
+    EXPECT_FALSE(f.Process(StraightCave(50, 225)));
+    EXPECT_EQ(f.Viewer.Refreshes, (std::vector<std::size_t>{1, 0, 1, 0, 0}));
 }
 
 // Loads a file of the given records into the fixture's model without building passages.

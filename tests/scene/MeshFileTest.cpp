@@ -1,6 +1,7 @@
 // Mesh files: what we write (.x text and binary) is read back by assimp, both its command-line
 // tool and its importer; reading files of other formats; broken files; progressive meshes.
 #include "platform/scene/MeshFileWriter.h"
+#include "platform/scene/MeshImport.h"
 #include "platform/scene/Root.h"
 #include "support/TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <regex>
 
@@ -208,6 +210,32 @@ TEST(MeshFile, BrokenTruncatedAndMissingFilesLeaveTheBuilderAsItWas) {
         }
         target = Strip(root, "target", 1, 0xFF808080);
     }
+}
+
+TEST(MeshFile, AFailedImportKeepsTheReasonItsReaderGave) {
+    TempDir dir;
+    ImportedMesh imported;
+    EXPECT_EQ(ImportMeshFile(dir.File("missing.x"), false, imported), Result::FileNotFound);
+    EXPECT_EQ(ImportFailureReason(), "No such file or directory");
+    EXPECT_EQ(ImportMeshFile(dir.Path().string(), false, imported), Result::FileNotFound);
+    EXPECT_EQ(ImportFailureReason(), "Is a directory");
+    // The importer's own words, as its library gives them for the same file.
+    const std::string noise = dir.File("noise.x");
+    lumora::test::WriteFile(noise, "xof 0303txt 0032\nMesh {\n 3;\n 1.0;");
+    EXPECT_EQ(ImportMeshFile(noise, false, imported), Result::BadFile);
+    Assimp::Importer peer;
+    EXPECT_EQ(peer.ReadFile(noise, 0), nullptr);
+    std::string expected = peer.GetErrorString();
+    while (!expected.empty() && std::isspace(static_cast<unsigned char>(expected.back())))
+        expected.pop_back();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ImportFailureReason(), expected);
+    // A success forgets the last failure.
+    Root root;
+    const std::string good = dir.File("good.x");
+    ASSERT_EQ(Strip(root, "good", 2, 0xFF808080)->Save(good, XFileFormat::Text, 15), Result::Ok);
+    EXPECT_EQ(ImportMeshFile(good, false, imported), Result::Ok);
+    EXPECT_EQ(ImportFailureReason(), "");
 }
 
 TEST(MeshFile, UnwritableFolderIsAWriteFailure) {

@@ -1,11 +1,15 @@
 // Mesh files in the viewer: opening meshes and progressive meshes, saving with the built-in rock
-// picture, and the progressive dialog's bar. Peers: assimp reads the .x files, ffprobe the bitmap.
+// picture, what a failure says and leaves behind, and the progressive dialog's bar. Peers: assimp
+// reads the .x files, ffprobe the bitmap.
 #include "ViewerTestScene.h"
 
+#include "platform/scene/MeshImport.h"
 #include "support/TestSupport.h"
 #include "viewer/RockPicture.h"
 #include "viewer/lvsave.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -63,10 +67,17 @@ TEST(MeshFiles, ABrokenMeshFileIsReportedAndTheModelStays) {
     const auto model = BoxMesh({0, 0, 0}, {1, 1, 1});
     v.s.CenterFrame->AddVisual(model);
     EXPECT_FALSE(OpenMesh(v.core, dir.File("broken.x")));
+    const std::string importerSays = ImportFailureReason();
     EXPECT_FALSE(OpenMesh(v.core, dir.File("missing.x")));
     EXPECT_FALSE(OpenProgressiveMesh(v.core, dir.File("broken.x")));
-    ASSERT_EQ(v.ui.Warnings.size(), 3u);
-    EXPECT_EQ(v.ui.Warnings[1], std::string(ResultText(Result::FileNotFound)));
+    EXPECT_FALSE(OpenMesh(v.core, dir.Path().string()));
+    // Each names the file and the reason: the importer's words, or the system's.
+    ASSERT_FALSE(importerSays.empty());
+    EXPECT_EQ(v.ui.Warnings,
+              (std::vector<std::string>{dir.File("broken.x") + ": " + importerSays,
+                                        dir.File("missing.x") + ": " + std::strerror(ENOENT),
+                                        dir.File("broken.x") + ": " + importerSays,
+                                        dir.Path().string() + ": Is a directory"}));
     ASSERT_EQ(v.s.CenterFrame->GetVisuals().size(), 1u);
     EXPECT_EQ(v.s.CenterFrame->GetVisuals()[0], model);
 }
@@ -158,7 +169,7 @@ TEST(MeshFiles, SaveInternalTextureIsAskedOnlyForTheBuiltInPicture) {
     StartedViewer v;
     TempDir dir;
     EXPECT_FALSE(SaveInternalTexture(v.core, dir.Path().string()));
-    ASSERT_EQ(SaveRockPicture(dir.File("rock.bmp")), Result::Ok);
+    ASSERT_NO_THROW(SaveRockPicture(dir.File("rock.bmp")));
     ASSERT_EQ(LoadTextureFile(v.s, v.core.Textures, dir.File("rock.bmp")), Result::Ok);
     v.ui.Answers = {true};
     EXPECT_FALSE(SaveInternalTexture(v.core, dir.Path().string()));
@@ -186,5 +197,49 @@ TEST(MeshFiles, SavingOneMeshWritesAFileAssimpReads) {
     }
     EXPECT_EQ(v.core.Textures.SelectedBuilder, mesh);
     EXPECT_NE(SaveMesh(v.core, mesh, "/nonexistent-folder/one.x", true), Result::Ok);
-    EXPECT_EQ(v.ui.Warnings.size(), 1u);
+    ASSERT_EQ(v.ui.Warnings.size(), 1u);
+    EXPECT_EQ(v.ui.Warnings[0].rfind("/nonexistent-folder/one.x: ", 0), 0u) << v.ui.Warnings[0];
+}
+
+// What a write that runs out of disk leaves behind: the old file as it was, nothing else, and one
+// warning naming the file and the system's reason.
+void ExpectFullDiskKeptTheOldFile(const StartedViewer& v, const TempDir& dir,
+                                  const std::string& name) {
+    EXPECT_EQ(lumora::test::ReadFile(dir.File(name)), "the old file");
+    EXPECT_EQ(lumora::test::FolderEntries(dir.Path().string()), std::vector<std::string>{name});
+    EXPECT_EQ(v.ui.Warnings,
+              std::vector<std::string>{dir.File(name) + ": " + std::strerror(EFBIG)});
+}
+
+TEST(MeshFiles, ADiskThatFillsUpLeavesEveryOldFileAsItWasAndSaysWhy) {
+    const auto mesh = BoxMesh({0, 0, 0}, {1, 2, 3});
+    {
+        StartedViewer v;
+        TempDir dir;
+        lumora::test::WriteFile(dir.File("one.x"), "the old file");
+        lumora::test::FileSizeLimit full(200);
+        EXPECT_EQ(SaveMesh(v.core, mesh, dir.File("one.x"), true), Result::WriteFailed);
+        ExpectFullDiskKeptTheOldFile(v, dir, "one.x");
+    }
+    {
+        StartedViewer v;
+        TempDir dir;
+        v.s.CenterFrame->AddVisual(mesh);
+        lumora::test::WriteFile(dir.File("model.x"), "the old file");
+        lumora::test::FileSizeLimit full(200);
+        EXPECT_EQ(SaveAsXFile(v.core, dir.File("model.x"), false), Result::WriteFailed);
+        ExpectFullDiskKeptTheOldFile(v, dir, "model.x");
+    }
+    {
+        StartedViewer v;
+        TempDir dir;
+        ASSERT_EQ(LoadRockTexture(v.s, v.core.Textures), Result::Ok);
+        const TexturePtr builtIn = v.core.Textures.CurrentTexture;
+        lumora::test::WriteFile(dir.File("TEXTURE1.BMP"), "the old file");
+        v.ui.Answers = {true};
+        lumora::test::FileSizeLimit full(4096);
+        EXPECT_FALSE(SaveInternalTexture(v.core, dir.Path().string()));
+        ExpectFullDiskKeptTheOldFile(v, dir, "TEXTURE1.BMP");
+        EXPECT_EQ(v.core.Textures.CurrentTexture, builtIn);
+    }
 }

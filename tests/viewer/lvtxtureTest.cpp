@@ -5,7 +5,9 @@
 #include "viewer/RockPicture.h"
 #include "viewer/lvnormal.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 using namespace lumora::scene;
 using namespace lumora::viewer;
@@ -172,14 +174,33 @@ TEST(Texture, RockPresetTexturesOnlyTheCavePassages) {
 TEST(Texture, LoadTextureFileNamesItAfterTheFileAndKeepsTheOldOneOnFailure) {
     StartedViewer v;
     lumora::test::TempDir dir;
-    ASSERT_EQ(SaveRockPicture(dir.File("rock.bmp")), Result::Ok);
+    ASSERT_NO_THROW(SaveRockPicture(dir.File("rock.bmp")));
     ASSERT_EQ(LoadTextureFile(v.s, v.core.Textures, dir.File("rock.bmp")), Result::Ok);
     EXPECT_EQ(v.core.Textures.CurrentTexture->GetName(), "rock.bmp");
     EXPECT_EQ(v.core.Textures.FileReadout, "rock.bmp 256X256");
+    // The bitmap holds the picture the right way up: corners and middle as drawn.
+    const QImage& read = v.core.Textures.CurrentTexture->Image();
+    const std::vector<std::uint8_t> drawn = RockPixels();
+    for (const auto& [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}, {17, 200}}) {
+        const std::uint8_t* p = &drawn[(std::size_t(y) * kRockPictureSize + x) * 3];
+        EXPECT_EQ(read.pixel(x, y), qRgb(p[0], p[1], p[2])) << x << ", " << y;
+    }
     const TexturePtr kept = v.core.Textures.CurrentTexture;
     lumora::test::WriteFile(dir.File("broken.bmp"), "BM not a picture");
-    EXPECT_NE(LoadTextureFile(v.s, v.core.Textures, dir.File("broken.bmp")), Result::Ok);
+    const Result broken = LoadTextureFile(v.s, v.core.Textures, dir.File("broken.bmp"));
+    EXPECT_NE(broken, Result::Ok);
     EXPECT_EQ(v.core.Textures.CurrentTexture, kept);
+    // A failure as the user reads it: the file and why.
+    EXPECT_EQ(FileFailureText(dir.File("broken.bmp"), broken),
+              dir.File("broken.bmp") + ": " + std::string(ResultText(broken)));
+    const Result missing = LoadTextureFile(v.s, v.core.Textures, dir.File("missing.bmp"));
+    EXPECT_EQ(FileFailureText(dir.File("missing.bmp"), missing),
+              dir.File("missing.bmp") + ": " + std::strerror(ENOENT));
+    const Result folder = LoadTextureFile(v.s, v.core.Textures, dir.Path().string());
+    EXPECT_FALSE(CheckFileResult(v.ui, folder, dir.Path().string()));
+    EXPECT_EQ(v.ui.Warnings, std::vector<std::string>{dir.Path().string() + ": Is a directory"});
+    EXPECT_TRUE(CheckFileResult(v.ui, Result::Ok, dir.Path().string()));
+    EXPECT_EQ(v.ui.Warnings.size(), 1u);
 }
 
 TEST(RockPicture, TilesAcrossItsEdgesAndIsNotFlat) {

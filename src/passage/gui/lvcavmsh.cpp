@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "survey/PlotReader.h"
+#include "ui/gui/HelpIcon.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -104,6 +105,7 @@ TCaveMeshDlg::TCaveMeshDlg(QWidget* parent) : QDialog(parent) {
     cancel->setObjectName("CancelBtn");
     auto* help = buttons->addButton(QDialogButtonBox::Help);
     help->setObjectName("HelpBtn");
+    ui::SetHelpIcon(*help);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(1); });

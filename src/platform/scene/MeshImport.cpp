@@ -5,6 +5,11 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -60,6 +65,39 @@ void AppendMesh(const aiMesh& source, ImportedMesh& mesh) {
     }
 }
 
+// The reason of this thread's last failed import.
+std::string& LastFailure() {
+    thread_local std::string reason;
+    return reason;
+}
+
+Result Fail(const std::string& reason, Result result) {
+    LastFailure() = reason;
+    return result;
+}
+
+// Why path cannot be read as a file, or empty when it can.
+std::string OpenProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "Is a directory";
+    if (!S_ISREG(info.st_mode))
+        return "Not a regular file";
+    if (::access(path.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
+// The importer's own words on why it failed, without a trailing line break.
+std::string ImporterReason(const Assimp::Importer& importer, const char* otherwise) {
+    std::string text = importer.GetErrorString();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? otherwise : text;
+}
+
 bool AnyNormals(const aiScene& scene) {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m)
         if (scene.mMeshes[m]->HasNormals())
@@ -70,9 +108,10 @@ bool AnyNormals(const aiScene& scene) {
 } // namespace
 
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return Result::FileNotFound;
+    std::string& reason = LastFailure();
+    reason.clear();
+    if (const std::string problem = OpenProblem(path); !problem.empty())
+        return Fail(problem, Result::FileNotFound);
     unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_PreTransformVertices |
                      aiProcess_ValidateDataStructure;
     if (triangulate)
@@ -80,23 +119,30 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
     try {
         Assimp::Importer importer;
         const aiScene* scene = importer.ReadFile(path, flags);
-        if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
-            return Result::BadFile;
+        if (!scene || !scene->mRootNode)
+            return Fail(ImporterReason(importer, "not a mesh file that can be read"),
+                        Result::BadFile);
+        if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)
+            return Fail(ImporterReason(importer, "the mesh file is incomplete"), Result::BadFile);
         ImportedMesh result;
         for (unsigned m = 0; m < scene->mNumMaterials; ++m)
             result.Materials.push_back(ReadMaterial(*scene->mMaterials[m]));
         for (unsigned m = 0; m < scene->mNumMeshes; ++m)
             AppendMesh(*scene->mMeshes[m], result);
         if (result.Faces.empty())
-            return Result::BadFile;
+            return Fail("no faces", Result::BadFile);
         if (!AnyNormals(*scene))
             result.Normals.clear();
         result.Folder = std::filesystem::path(path).parent_path().string();
         mesh = std::move(result);
         return Result::Ok;
-    } catch (const std::exception&) {
-        return Result::BadFile;
+    } catch (const std::exception& e) {
+        return Fail(e.what(), Result::BadFile);
     }
+}
+
+const std::string& ImportFailureReason() {
+    return LastFailure();
 }
 
 void AppendImported(MeshBuilder& builder, const ImportedMesh& imported) {

@@ -36,8 +36,13 @@ struct ImportedMesh {
 
 // Reads a mesh file. triangulate splits polygons and joins equal vertices (for level of detail
 // work). FileNotFound when the file cannot be opened; BadFile when it is broken, truncated, of an
-// unknown format or holds no faces.
+// unknown format or holds no faces. The reason of a failure is kept for ImportFailureReason.
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh);
+
+// Why the last ImportMeshFile of this thread failed, in the words of the system or of the
+// importer ("No such file or directory", "Is a directory", the importer's own message, "no
+// faces"); empty after a success.
+const std::string& ImportFailureReason();
 
 // Adds the imported faces to a builder: face colours from their materials (the stand-in
 // material leaves the builder's colour), materials with power, specular and emissive colour,

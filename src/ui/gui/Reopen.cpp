@@ -13,7 +13,14 @@ namespace lumora::ui {
 TReopenMenu::TReopenMenu(QObject* owner) : QObject(owner) {}
 
 void TReopenMenu::SetMenuItem(QMenu* menu) {
+    if (m_Menu)
+        disconnect(m_Menu, &QMenu::aboutToShow, this, nullptr);
     m_Menu = menu;
+    if (m_Menu)
+        connect(m_Menu, &QMenu::aboutToShow, this, [this] {
+            if (FollowFile)
+                Load();
+        });
 }
 
 QString TReopenMenu::ItemText(const QString& path) const {
@@ -60,6 +67,8 @@ void TReopenMenu::Save() {
 void TReopenMenu::AddFile(const std::string& path) {
     if (!m_Menu)
         return;
+    if (FollowFile)
+        Load();
     AddItem(QString::fromStdString(path), true);
     while (Count() > Limit)
         Delete(Count() - 1);

@@ -29,6 +29,10 @@ public:
     bool ShowErrors = false;    // INI failures are shown in a warning box
     bool UpdateOnClick = false; // a chosen entry also moves to the top
     int Limit = 5;              // entries kept after an addition
+    // The list follows its INI file, which other running programs may change too: it is read
+    // again each time the menu opens and before each addition. Only for an owner that saves
+    // after every addition (unsaved additions would be lost).
+    bool FollowFile = false;
 
     // The parent menu whose actions are the entries; forgotten when the menu is destroyed.
     void SetMenuItem(QMenu* menu);
@@ -39,7 +43,8 @@ public:
     void Load();
     // Erases the section and writes "Count" and "Path0".. in menu order (not without a file name).
     void Save();
-    // Puts path at the top and trims the list to Limit.
+    // Puts path at the top and trims the list to Limit (with FollowFile, the list is read again
+    // first).
     void AddFile(const std::string& path);
     void Clear();
     void Delete(int index);

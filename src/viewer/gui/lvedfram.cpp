@@ -1,6 +1,8 @@
 #include "viewer/gui/lvedfram.h"
 
 #include "passage/MeshStore.h"
+#include "ui/gui/HelpIcon.h"
+#include "viewer/FrameEdit.h"
 #include "viewer/gui/lvtoolbar.h"
 
 #include <QButtonGroup>
@@ -80,6 +82,7 @@ TEditFrameDlg::TEditFrameDlg(TViewerCore& core, QWidget* parent) : QDialog(paren
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* help = new QPushButton("Help");
     help->setObjectName("HelpBtn");
+    ui::SetHelpIcon(*help);
     connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(3); });
     auto* side = new QHBoxLayout;
     side->addWidget(new QLabel("Percent Change"));
@@ -97,8 +100,7 @@ TEditFrameDlg::TEditFrameDlg(TViewerCore& core, QWidget* parent) : QDialog(paren
 
 void TEditFrameDlg::SetFrame(const scene::FramePtr& frame) {
     EditFrame = frame;
-    scene::FramePtr parent = frame ? frame->GetParent() : nullptr;
-    m_Core.Navigation.EditRef = parent ? parent : m_Core.Scene.CameraFrame;
+    m_Core.Navigation.EditRef = EditReference(m_Core.Scene, frame);
     if (!frame)
         return;
     scene::Box box;
@@ -122,44 +124,12 @@ void TEditFrameDlg::ShowPlacement() {
                                                   FixedText(p.Y, 1) + "  Z: " + FixedText(p.Z, 1)));
 }
 
-void TEditFrameDlg::Rotate(const scene::Vector& axis, double degrees) {
-    if (m_RelativeRadio->checkedId() == 1)
-        RotateLocal(*EditFrame, axis, degrees);
-    else
-        RotateAboutCamera(m_Core.Scene, *EditFrame, axis, degrees,
-                          [this] { return m_Core.DrawFrame(); });
-}
-
 void TEditFrameDlg::ButtonClick(const QString& name) {
     if (!EditFrame || !m_Core.Navigation.EditRef)
         return;
-    const double v = m_IncSpin->value() / 100;
-    const double a = v * 180;
-    const scene::Frame& ref = *m_Core.Navigation.EditRef;
-    if (name == "PanLeftBtn")
-        TranslateFrame(ref, *EditFrame, -v, 0, 0);
-    else if (name == "PanRightBtn")
-        TranslateFrame(ref, *EditFrame, v, 0, 0);
-    else if (name == "PanUpBtn")
-        TranslateFrame(ref, *EditFrame, 0, v, 0);
-    else if (name == "PanDownBtn")
-        TranslateFrame(ref, *EditFrame, 0, -v, 0);
-    else if (name == "ZoomInBtn")
-        TranslateFrame(ref, *EditFrame, 0, 0, v);
-    else if (name == "ZoomOutBtn")
-        TranslateFrame(ref, *EditFrame, 0, 0, -v);
-    else if (name == "YawRightBtn")
-        Rotate({0, 1, 0}, a);
-    else if (name == "YawLeftBtn")
-        Rotate({0, 1, 0}, -a);
-    else if (name == "PitchUpBtn")
-        Rotate({1, 0, 0}, a);
-    else if (name == "PitchDownBtn")
-        Rotate({1, 0, 0}, -a);
-    else if (name == "RollRightBtn")
-        Rotate({0, 0, 1}, -a);
-    else if (name == "RollLeftBtn")
-        Rotate({0, 0, 1}, a);
+    EditFrameButton(m_Core.Scene, *EditFrame, *m_Core.Navigation.EditRef, name.toStdString(),
+                    m_IncSpin->value(), m_RelativeRadio->checkedId() == 0,
+                    [this] { return m_Core.DrawFrame(); });
     ShowPlacement();
 }
 

@@ -1,6 +1,6 @@
 // lvedfram — the frame editing dialog (`TEditFrameDlg`): moves and turns any frame of the
-// hierarchy by a percentage of its reference frame's size, with its size, vertex and face counts,
-// angles and position read out.
+// hierarchy by a percentage of its reference frame's size (FrameEdit), with its size, vertex and
+// face counts, angles and position read out.
 #pragma once
 
 #include "viewer/ViewerCore.h"
@@ -31,7 +31,6 @@ signals:
     void HelpTopic(int topic);
 
 private:
-    void Rotate(const scene::Vector& axis, double degrees);
     void ShowPlacement();
 
     TViewerCore& m_Core;

@@ -5,6 +5,7 @@
 #include "survey/PlotArray.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/ViewerCave.h"
+#include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvcmds.h"
 #include "viewer/gui/lvedfram.h"
@@ -81,8 +82,10 @@ class TForm1::TWindowCave : public TViewerCave {
 public:
     explicit TWindowCave(TForm1& w) : TViewerCave(w.Core.Scene, w.Core.Navigation, w.Ui), m_W(w) {}
     void SetViewerCaption(const std::string& path) override { m_W.SetViewerCaption(path); }
+    // The full path, so that the entry still opens from another working folder.
     void AddRecentFile(const std::string& path) override {
-        m_W.m_Reopen->AddFile(path);
+        m_W.m_Reopen->AddFile(
+            QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
         m_W.m_Reopen->Save();
     }
     void ClearModel() override {
@@ -106,7 +109,7 @@ private:
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
-    setWindowTitle("Lumora Viewer");
+    ShowCaption(kViewerTitle);
     Ui.SetOwner(this);
     Core.Scene.BackgroundColor = 0x404040;
     BuildLayout();
@@ -143,6 +146,7 @@ void TForm1::BuildLayout() {
     m_Reopen = new ui::TReopenMenu(this);
     m_Reopen->INIFile = "lumora.ini";
     m_Reopen->INISection = "history";
+    m_Reopen->FollowFile = true; // another running viewer may add files too
     m_Reopen->SetMenuItem(reopenMenu);
     m_Toolbar = new TNavToolbar;
     m_OutPanel = new TOutlinePanel(Core.Hierarchy);
@@ -213,11 +217,17 @@ void TForm1::ConnectCommands() {
     connect(m_Toolbar, &TNavToolbar::Clicked, this, &TForm1::ToolbarClick);
     connect(m_OutPanel, &TOutlinePanel::ButtonClicked, this, &TForm1::PageButton);
     connect(m_Splitter, &QSplitter::splitterMoved, this, &TForm1::SplitterMoved);
+    // After the menu has finished with the chosen entry: the build renews the whole list.
     m_Reopen->OnMenuClick = [this](const std::string& path) {
-        const QFileInfo file(QString::fromStdString(path));
-        QDir::setCurrent(file.absolutePath());
-        m_CaveMeshDlg->CurrentPlotFile = path;
-        ShowProcessDialog();
+        QMetaObject::invokeMethod(
+            this,
+            [this, path] {
+                const QFileInfo file(QString::fromStdString(path));
+                QDir::setCurrent(file.absolutePath());
+                m_CaveMeshDlg->CurrentPlotFile = path;
+                ShowProcessDialog();
+            },
+            Qt::QueuedConnection);
     };
     m_View->OnMouseButton = [this](int x, int y, const TMouseState& m) {
         MouseButton(Core.Scene, Core.Navigation, x, y, m);
@@ -266,8 +276,10 @@ bool TForm1::RenderFrame() {
     if (!Core.Scene.RenderEnabled)
         return false;
     const bool drawn = m_View->DrawWith([this] { return RenderStep(Core); });
-    if (drawn)
+    if (drawn) {
         m_Status->UpdateStatus(Core.Scene, Core.Navigation);
+        Core.TickDelta = m_Status->Rates.TickDelta(); // the next look-at step's time
+    }
     return drawn;
 }
 
@@ -294,9 +306,14 @@ void TForm1::RefreshHierarchy() {
 }
 
 void TForm1::SetViewerCaption(const std::string& path) {
-    const QString caption = QString::fromStdString(ViewerCaption(path));
+    ShowCaption(QString::fromStdString(ViewerCaption(path)));
+}
+
+void TForm1::ShowCaption(const QString& caption) {
+    // The window system appends the application's display name to a caption that does not end
+    // with it, at the moment the caption is set: the name comes first, so the caption shows once.
+    QGuiApplication::setApplicationDisplayName(caption);
     setWindowTitle(caption);
-    QApplication::setApplicationDisplayName(caption);
 }
 
 void TForm1::ShowError(const std::string& text) {
@@ -327,7 +344,7 @@ bool TForm1::ProcessFile(const std::string& path) {
     try {
         drawn = passage::ProcessCaveFile(build, path);
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        Ui.Warning(e.what()); // the reader's "FILE: reason"
     }
     menuBar()->setEnabled(true);
     m_Toolbar->setEnabled(true);
@@ -506,9 +523,17 @@ void TForm1::SaveScreenAsBitmap() {
                                                       "Bitmap Files (*.bmp);;All Files (*)");
     if (path.isEmpty())
         return;
-    const QString file = QFileInfo(path).suffix().isEmpty() ? path + ".bmp" : path;
-    if (!Snapshot().save(file, "BMP"))
-        Ui.Warning(file.toStdString() + ": the picture could not be written");
+    SaveBitmap(QFileInfo(path).suffix().isEmpty() ? path + ".bmp" : path);
+}
+
+bool TForm1::SaveBitmap(const QString& file) {
+    try {
+        WritePictureFile(Snapshot(), file.toStdString(), "BMP");
+    } catch (const std::exception& e) {
+        Ui.Warning(e.what()); // "FILE: reason"
+        return false;
+    }
+    return true;
 }
 
 } // namespace lumora::viewer

@@ -40,6 +40,8 @@ class TViewerStatus;
 inline const char* const kVersionWarning =
     "PROGRAM REQUIRES DIRECTX VERSION 6 OR BETTER.\n\rProgram May Still Work, But Version 6 is "
     "Perferred\n\r\n\rPlease Download Latest Version at:\n\rhttps://docs.mesa3d.org/download.html";
+// The window's caption before any model file.
+inline const char* const kViewerTitle = "Lumora Viewer";
 inline const char* const kInitFailure =
     "Could Not Initialize DirectX\r\nBesure That DirectX is Installed";
 
@@ -63,14 +65,21 @@ public:
     // The "Reconstructing Image" notice around one frame.
     void RenderWithNotice();
     void RefreshHierarchy();
+    // The caption "NAME - Lumora Viewer" of a model file, which is also the application's title;
+    // the window shows it once, whatever the caption was before.
     void SetViewerCaption(const std::string& path);
     // "&Process Cave File...": the settings dialog, then the build of the chosen file.
     void ShowProcessDialog();
-    // Builds path as "Process File" does with the dialog's options; an error is shown in a box.
-    // True when the first picture was drawn.
+    // Builds path as "Process File" does with the dialog's options. A file that cannot be read
+    // is named with the reason in a warning box and changes neither the caption nor the recent
+    // files. True when the first picture was drawn.
     bool ProcessFile(const std::string& path);
     // One frame drawn now and its picture (empty while the view cannot draw).
     QImage Snapshot();
+    // "Save Screen As Bitmap..." to file: the view's picture as a bitmap file, written whole or
+    // not at all (an older file stays as it was on failure). A failure is shown as "FILE: reason";
+    // true when written.
+    bool SaveBitmap(const QString& file);
     // The menu command of that object name ("ShowShotsMnu", ...), as a click would run it.
     void RunCommand(const QString& name);
     void ToolbarClick(const QString& name);
@@ -113,6 +122,7 @@ private:
     void SaveScreenAsBitmap();
     void IdleStep();
     void ShowError(const std::string& text);
+    void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
     TScreenMetrics ScreenMetrics() const;
 

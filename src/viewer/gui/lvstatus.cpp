@@ -1,5 +1,6 @@
 #include "viewer/gui/lvstatus.h"
 
+#include <QEvent>
 #include <QLabel>
 
 namespace lumora::viewer {
@@ -12,6 +13,23 @@ QLabel* Caption(const char* text) {
 
 QString Fixed1(double value) {
     return QString::fromStdString(FixedText(value, 1));
+}
+
+// The widest text each kind of field holds: positions to a million scene units (the view reaches
+// 200000), angles to 180 degrees, up to a billion faces, billions of triangles a second and
+// tens of thousands of frames a second.
+constexpr const char* kWidestPosition = "-000000.0";
+constexpr const char* kWidestAngle = "-000.0";
+constexpr const char* kWidestTriangles = "000000000";
+constexpr const char* kWidestTrianglesPerSecond = "0,000,000,000";
+constexpr const char* kWidestFramesPerSecond = "00000";
+
+// Wide enough for widest in the label's font, frame and indent, so it is never cut.
+void SizeFor(QLabel& label, const char* widest) {
+    const QString shown = label.text();
+    label.setText(widest);
+    label.setMinimumWidth(label.sizeHint().width());
+    label.setText(shown);
 }
 
 } // namespace
@@ -34,13 +52,29 @@ TViewerStatus::TViewerStatus(QWidget* parent) : QStatusBar(parent) {
     m_Tps = Field("TpsDis", "0");
     addWidget(Caption(" FPS:"));
     m_Fps = Field("FpsDis", "0");
+    SizeFields();
+}
+
+void TViewerStatus::SizeFields() {
+    for (QLabel* field : {m_PosX, m_PosY, m_PosZ})
+        SizeFor(*field, kWidestPosition);
+    for (QLabel* field : {m_Yaw, m_Pitch, m_Roll})
+        SizeFor(*field, kWidestAngle);
+    SizeFor(*m_Tris, kWidestTriangles);
+    SizeFor(*m_Tps, kWidestTrianglesPerSecond);
+    SizeFor(*m_Fps, kWidestFramesPerSecond);
+}
+
+void TViewerStatus::changeEvent(QEvent* event) {
+    QStatusBar::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        SizeFields();
 }
 
 QLabel* TViewerStatus::Field(const char* name, const char* text) {
     auto* label = new QLabel(text);
     label->setObjectName(name);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(44);
     addWidget(label);
     return label;
 }

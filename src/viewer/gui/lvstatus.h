@@ -1,5 +1,5 @@
 // lvstatus — the main window's status bar: " Position:" x y z, " Rotation:" yaw pitch roll,
-// " Tris:", " TPS:" and " FPS:" in small sunken fields.
+// " Tris:", " TPS:" and " FPS:" in small sunken fields, each wide enough for its largest value.
 #pragma once
 
 #include "platform/render/RenderRates.h"
@@ -21,7 +21,12 @@ public:
     void SetTriangles(std::size_t total);
     render::TRenderRates Rates;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Every field as wide as the widest text it can hold, in the current font.
+    void SizeFields();
     QLabel* Field(const char* name, const char* text = "");
     QLabel *m_PosX, *m_PosY, *m_PosZ, *m_Yaw, *m_Pitch, *m_Roll, *m_Tris, *m_Tps, *m_Fps;
 };

@@ -1,5 +1,7 @@
 #include "viewer/gui/lvtordlg.h"
 
+#include "ui/gui/HelpIcon.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,6 +42,7 @@ TTorusDlg::TTorusDlg(TViewerCore& core, QWidget* parent) : QDialog(parent), m_Co
     auto* cube = button("MakeCubeBtn", "Make Cube");
     auto* close = button("CloseBtn", "Close");
     auto* help = button("HelpBtn", "Help");
+    ui::SetHelpIcon(*help);
     connect(torus, &QPushButton::clicked, this, &TTorusDlg::MakeTorusBtnClick);
     connect(tetra, &QPushButton::clicked, this, &TTorusDlg::MakeTetraBtnClick);
     connect(cube, &QPushButton::clicked, this, &TTorusDlg::MakeCubeBtnClick);
