@@ -1,14 +1,11 @@
 #include "viewer/lvsave.h"
 
 #include "platform/Error.h"
-#include "platform/SafeFile.h"
+#include "platform/scene/MeshFileWriter.h"
 #include "platform/scene/MeshImport.h"
 #include "viewer/RockPicture.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <functional>
 
 namespace lumora::viewer {
 
@@ -26,28 +23,11 @@ std::string RangeText(std::size_t minimum, std::size_t maximum) {
     return std::to_string(minimum) + " - " + std::to_string(maximum);
 }
 
-// Writes path whole or not at all: write fills a temporary file beside it, which replaces path
-// only once complete. A failure is shown as "PATH: reason" (the system's reason where the writer
-// left one) and leaves path as it was; WriteFailed then, or the writer's own result.
-Result WriteWhole(UiServices& ui, const std::string& path,
-                  const std::function<Result(const std::string& file)>& write) {
-    Result result = Result::Ok;
-    try {
-        platform::WriteFileThrough(path, [&](const std::string& temp) {
-            errno = 0;
-            result = write(temp);
-            const int error = errno;
-            if (!Succeeded(result))
-                throw lumora::WriteError(
-                    path + ": " +
-                    (error != 0 ? std::strerror(error) : "the file could not be written"));
-            return true;
-        });
-    } catch (const lumora::Error& e) {
-        ui.Warning(e.what());
-        return Succeeded(result) ? Result::WriteFailed : result;
-    }
-    return Result::Ok;
+// Shows the reason of a failed write ("PATH: reason"); the writers leave path as it was then.
+Result Reported(UiServices& ui, Result result, const std::string& reason, const std::string& path) {
+    if (!Succeeded(result))
+        ui.Warning(!reason.empty() ? reason : path + ": the file could not be written");
+    return result;
 }
 
 // The steps after a mesh file was read: the old model goes, the new one comes in.
@@ -116,9 +96,9 @@ Result SaveMesh(TViewerCore& core, const MeshBuilderPtr& mesh, const std::string
     BusyCursorGuard busy(core.Ui);
     const unsigned options =
         kSaveNormals | kSaveTextureCoordinates | kSaveMaterials | kSaveTextureNames;
-    return WriteWhole(core.Ui, path, [&](const std::string& file) {
-        return mesh->Save(file, text ? XFileFormat::Text : XFileFormat::Binary, options);
-    });
+    const MeshBuilder* meshes[] = {mesh.get()};
+    std::string reason;
+    return Reported(core.Ui, WriteXFile(path, text, meshes, options, &reason), reason, path);
 }
 
 bool CheckMeshToSave(TViewerCore& core) {
@@ -135,9 +115,9 @@ Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
     if (SaveInternalTexture(core, FolderOf(path)))
         ApplyRockTextureToCave(core.Scene, core.Textures, core.Ui, core.Hierarchy);
     BusyCursorGuard busy(core.Ui);
-    return WriteWhole(core.Ui, path, [&](const std::string& file) {
-        return WriteMeshFile(*core.Scene.CenterFrame, file, text, step);
-    });
+    std::string reason;
+    return Reported(core.Ui, WriteMeshFile(*core.Scene.CenterFrame, path, text, step, &reason),
+                    reason, path);
 }
 
 int DetailBarPosition(double detail, int minimum, int maximum) {

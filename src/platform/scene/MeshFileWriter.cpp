@@ -194,10 +194,10 @@ bool WriteMeshStream(std::ostream& file, bool text, std::span<const MeshBuilder*
 } // namespace
 
 Result WriteXFile(const std::string& path, bool text, std::span<const MeshBuilder* const> meshes,
-                  unsigned options) {
+                  unsigned options, std::string* reason) {
     MeshOptions meshOptions;
     meshOptions.Parts = options;
-    return WriteMeshes(path, text, meshes, meshOptions, {}, nullptr);
+    return WriteMeshes(path, text, meshes, meshOptions, {}, reason);
 }
 
 Result WriteMeshFile(const Frame& modelFrame, const std::string& path, bool text,

@@ -17,9 +17,9 @@ using XFileProgress = std::function<void()>;
 
 // The mesh builder's own save: options are kSave... bits. The Material takes the first face's
 // colour (with its alpha) and, when the face has one, its material's power, specular and
-// emissive colour. A partial file stays behind on failure.
+// emissive colour. Written whole or not at all, as WriteMeshFile below.
 Result WriteXFile(const std::string& path, bool text, std::span<const MeshBuilder* const> meshes,
-                  unsigned options);
+                  unsigned options, std::string* reason = nullptr);
 
 // The model writer: every mesh builder that is a visual of modelFrame, in order (child frames,
 // other visuals and all transforms are left out), with everything. The Material is white, power
