@@ -65,7 +65,7 @@ void TMeshArray::AddTriangle(std::uint32_t Color, const Vector& a, const Vector&
     const Vector points[3] = {a, b, c};
     const std::size_t face = Current().AddFace(points, PackedColor(Color));
     const Vector rgb = FloatColor(Color); // set after the packed form, as the store always has
-    Current().Faces()[face].FaceColor = ColorFromRGB(rgb.X, rgb.Y, rgb.Z);
+    Current().SetFaceColor(face, ColorFromRGB(rgb.X, rgb.Y, rgb.Z));
 }
 
 void TMeshArray::AddQuad(std::uint32_t Color, const Vector& a, const Vector& b, const Vector& c,
@@ -119,8 +119,8 @@ std::string ObjectClassName(const SceneObject* object) {
 void SetTransparency(MeshBuilder& mesh, int percent) {
     percent = std::clamp(percent, 0, 100);
     const std::uint32_t alpha = std::uint32_t((100 - percent) / 100.0 * 255);
-    for (FaceData& face : mesh.Faces())
-        face.FaceColor = (face.FaceColor & 0x00FFFFFF) | (alpha << 24);
+    for (std::size_t f = 0; f < mesh.GetFaceCount(); ++f)
+        mesh.SetFaceColor(f, (mesh.FaceColor(f) & 0x00FFFFFF) | (alpha << 24));
 }
 
 void CountFacesAndVertices(const Frame& frame, std::size_t& faces, std::size_t& vertices) {

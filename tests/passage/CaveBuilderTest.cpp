@@ -169,7 +169,7 @@ TEST(CaveBuilder, PassagesAreRedCentredAndTheModelIsClearedThenScaledOnce) {
     ASSERT_TRUE(f.Process(StraightCave(1, 10)));
     const auto meshes = f.Meshes(passage::kKindPassages);
     ASSERT_EQ(meshes.size(), 1u);
-    EXPECT_EQ(meshes[0]->Faces()[0].FaceColor & 0xFFFFFF, 0xFF0000u); // packed ARGB red
+    EXPECT_EQ(meshes[0]->FaceColor(0) & 0xFFFFFF, 0xFF0000u); // packed ARGB red
     EXPECT_TRUE(f.Options.CenterOnCave);
     scene::Box box;
     ASSERT_TRUE(f.Viewer.Center->GetHierarchyBox(box));
@@ -276,12 +276,12 @@ TEST(CaveBuilder, MoveDrawDrawMoveDrawGivesThreeShotLines) {
     EXPECT_EQ(mesh.GetName(), "MeshName1");
     EXPECT_EQ(mesh.GetQuality(), scene::kFillWireframe); // unlit flat wire frame, 64
     // The third line starts at the second move, not at the last point of the first traverse.
-    const auto& corners = mesh.Faces()[2].Corners;
+    const auto& corners = mesh.FaceCorners(2);
     const Vector from = mesh.Vertices()[corners[0].Vertex];
     EXPECT_FLOAT_EQ(from.X, float(50 - f.Data.Center.X));
     EXPECT_FLOAT_EQ(from.Z, float(50 - f.Data.Center.Y));
-    for (const auto& face : mesh.Faces())
-        EXPECT_EQ(face.FaceColor & 0xFFFFFF, 0x0000FFu); // blue
+    for (const scene::Color color : mesh.FaceColors())
+        EXPECT_EQ(color & 0xFFFFFF, 0x0000FFu); // blue
 }
 
 TEST(CaveBuilder, ShotBecomesTheSceneLineWithYAndZSwapped) {
@@ -297,7 +297,7 @@ TEST(CaveBuilder, ShotBecomesTheSceneLineWithYAndZSwapped) {
     ASSERT_EQ(meshes.size(), 1u);
     const auto& mesh = *meshes[0];
     ASSERT_EQ(mesh.GetFaceCount(), 1u);
-    const auto& c = mesh.Faces()[0].Corners;
+    const auto& c = mesh.FaceCorners(0);
     ASSERT_EQ(c.size(), 3u);
     EXPECT_TRUE((mesh.Vertices()[c[0].Vertex] == Vector{0, 0, 0}));
     EXPECT_TRUE((mesh.Vertices()[c[1].Vertex] == Vector{10, 5, 0}));
@@ -320,7 +320,7 @@ TEST(CaveBuilder, EveryRecordGetsAYellowUnitCube) {
     EXPECT_FLOAT_EQ(box.Min.X, -5.5f);
     EXPECT_FLOAT_EQ(box.Max.X, 5.5f);
     EXPECT_FLOAT_EQ(box.Max.Y - box.Min.Y, 1.0f);
-    EXPECT_EQ(mesh.Faces()[0].FaceColor & 0xFFFFFF, 0xFFFF00u); // yellow
+    EXPECT_EQ(mesh.FaceColor(0) & 0xFFFFFF, 0xFFFF00u); // yellow
     // The first face (z-) is wound clockwise seen from -z: its normal points to -z.
     EXPECT_LT(mesh.FaceNormal(0).Z, -0.99f);
 }

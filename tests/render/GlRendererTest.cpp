@@ -130,8 +130,8 @@ TEST(GlRenderer, SortsTransparentFacesFarToNear) {
     const unsigned unlit = scene::kShadeFlat | scene::kFillSolid;
     // One mesh: the near face first, the far one second; drawn in that order the far face would
     // be hidden by the depth of the near one or blended in the wrong order.
-    s.AddMesh({Square(2, -2), Square(2, 2)}, (127u << 24) | 0xFF0000, unlit)->Faces()[0].FaceColor =
-        (127u << 24) | 0x0000FF;
+    s.AddMesh({Square(2, -2), Square(2, 2)}, (127u << 24) | 0xFF0000, unlit)
+        ->SetFaceColor(0, (127u << 24) | 0x0000FF);
     const QRgb centre = CentrePixel(s.Draw());
     // Far red over grey, then near blue over that.
     const double farRed = 255 * 0.498 + 64 * 0.502;
@@ -142,7 +142,7 @@ TEST(GlRenderer, SortsTransparentFacesFarToNear) {
 // The test object cube: red on top (y = 3), blue elsewhere.
 scene::MeshBuilderPtr AddTestCube(PixelScene& s) {
     scene::MeshBuilderPtr cube = s.AddCube(3, 0xFF0000FF);
-    cube->Faces()[4].FaceColor = 0xFFFF0000; // y+
+    cube->SetFaceColor(4, 0xFFFF0000); // y+
     return cube;
 }
 
@@ -204,7 +204,7 @@ TEST(GlRenderer, UploadsAMeshOnceAndAgainOnlyWhenItChanges) {
     cube->SetColorRGB(0, 1, 0);
     EXPECT_EQ(CentrePixel(s.Draw()), qRgb(0, 255, 0));
     EXPECT_EQ(s.Renderer.UploadCount(), 2u);
-    cube->Faces()[0].FaceColor = (127u << 24) | 0x00FF00; // transparency changes it too
+    cube->SetFaceColor(0, (127u << 24) | 0x00FF00); // transparency changes it too
     s.Draw();
     EXPECT_EQ(s.Renderer.UploadCount(), 3u);
 }

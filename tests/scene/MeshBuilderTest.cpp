@@ -30,7 +30,7 @@ MeshBuilderPtr FoldedPair(float fold) {
 }
 
 Vector CornerNormal(const MeshBuilder& mesh, std::size_t face, std::size_t corner) {
-    return mesh.Normals()[mesh.Faces()[face].Corners[corner].Normal];
+    return mesh.Normals()[mesh.FaceCorners(face)[corner].Normal];
 }
 
 } // namespace
@@ -128,7 +128,7 @@ TEST(Normals, CompactionMergesEqualPositionsAndSmoothsBelowTheCrease) {
     const Vector a = CornerNormal(*mesh, 0, 3), b = CornerNormal(*mesh, 1, 0);
     EXPECT_EQ(a, b); // one shared normal along the fold
     EXPECT_NEAR(std::acos(Dot(a, mesh->FaceNormal(0))), 0.1f, 1e-4);
-    EXPECT_EQ(mesh->Faces()[0].Corners[3].Normal, mesh->Faces()[1].Corners[0].Normal);
+    EXPECT_EQ(mesh->FaceCorners(0)[3].Normal, mesh->FaceCorners(1)[0].Normal);
 }
 
 TEST(Normals, CompactionSplitsNormalsAboveTheCrease) {
@@ -153,6 +153,6 @@ TEST(Normals, CompactionKeepsTheFirstTextureCoordinates) {
     mesh->SetTextureCoordinates(3, 0.25f, 0.75f); // left square's corner at the origin
     mesh->SetTextureCoordinates(4, 0.5f, 0.5f);   // the same point in the right square
     mesh->GenerateNormals(0, kNormalsCompact);
-    const auto& corner = mesh->Faces()[1].Corners[0];
+    const auto& corner = mesh->FaceCorners(1)[0];
     EXPECT_EQ(mesh->TextureCoordinates()[corner.Vertex].U, 0.25f);
 }

@@ -78,8 +78,8 @@ TEST_P(MeshFileFormats, ModelFileIsReadByAssimpWithCountsColourAndTextureName) {
     red->GenerateNormals(0.35f, kNormalsCompact | kNormalsUseCrease);
     auto box = Strip(root, "Bounding Box", 6, 0xFF0000FF);
     box->SetMaterial(nullptr);
-    for (auto& face : box->Faces())
-        face.FaceMaterial = nullptr;
+    for (std::size_t f = 0; f < box->GetFaceCount(); ++f)
+        box->SetFaceMaterial(f, nullptr);
     model->AddVisual(red);
     model->AddVisual(box);
     FramePtr child;
@@ -147,9 +147,9 @@ TEST_P(MeshFileFormats, BuilderSaveLoadsBackWithTheSameGeometry) {
     EXPECT_EQ(a.Max, b.Max);
     // Vertex order, winding, texture coordinates and colour survive the round trip.
     EXPECT_EQ(loaded->Vertices()[2], mesh->Vertices()[2]);
-    EXPECT_EQ(loaded->Faces()[1].Corners[1].Vertex, mesh->Faces()[1].Corners[1].Vertex);
+    EXPECT_EQ(loaded->FaceCorners(1)[1].Vertex, mesh->FaceCorners(1)[1].Vertex);
     EXPECT_NEAR(loaded->TextureCoordinates()[5].V, 0.75f, 1e-6);
-    EXPECT_EQ(loaded->Faces()[0].FaceColor, mesh->Faces()[0].FaceColor);
+    EXPECT_EQ(loaded->FaceColor(0), mesh->FaceColor(0));
     EXPECT_NEAR(Dot(loaded->FaceNormal(0), mesh->FaceNormal(0)), 1, 1e-6);
 }
 

@@ -69,7 +69,7 @@ TEST(MeshStore, ColoursConvertWithRedInTheLowestByteAndAlpha254) {
     Root root;
     TMeshArray store(root, 1, "walls");
     store.AddQuad(0x0000FF, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0});
-    EXPECT_EQ(store.Mesh(1)->Faces()[0].FaceColor & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(store.Mesh(1)->FaceColor(0) & 0xFFFFFF, 0xFF0000u);
 }
 
 TEST(MeshStore, SetTransparencyGivesAlpha255And127And0) {
@@ -79,9 +79,9 @@ TEST(MeshStore, SetTransparencyGivesAlpha255And127And0) {
     auto& mesh = *store.Mesh(1);
     for (auto [percent, alpha] : {std::pair{0, 255u}, {50, 127u}, {100, 0u}}) {
         passage::SetTransparency(mesh, percent);
-        for (const auto& face : mesh.Faces()) {
-            EXPECT_EQ(ColorAlpha(face.FaceColor), alpha) << percent;
-            EXPECT_EQ(face.FaceColor & 0xFFFFFF, 0xFF0000u); // RGB kept
+        for (const Color color : mesh.FaceColors()) {
+            EXPECT_EQ(ColorAlpha(color), alpha) << percent;
+            EXPECT_EQ(color & 0xFFFFFF, 0xFF0000u); // RGB kept
         }
     }
 }

@@ -91,9 +91,9 @@ TEST(ViewerScene, TrianglesTakeThePackedColourAndQuadsTheFloatColour) {
     AddFaceQuadD(mesh, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}, 0xFF0000);
     AddFaceTriD(mesh, {0, 0, 0}, {0, 1, 0}, {1, 0.5, 0}, 0x008000);
     ASSERT_EQ(mesh.GetFaceCount(), 3u);
-    EXPECT_EQ(mesh.Faces()[0].FaceColor, 0xFEFF0000u); // red, alpha 254
-    EXPECT_EQ(mesh.Faces()[1].FaceColor, 0xFF0000FFu); // blue, alpha 255
-    EXPECT_EQ(mesh.Faces()[2].FaceColor, 0xFE008000u);
+    EXPECT_EQ(mesh.FaceColor(0), 0xFEFF0000u); // red, alpha 254
+    EXPECT_EQ(mesh.FaceColor(1), 0xFF0000FFu); // blue, alpha 255
+    EXPECT_EQ(mesh.FaceColor(2), 0xFE008000u);
     // The points go in in the order given, each face with vertices of its own.
     EXPECT_EQ(mesh.GetVertexCount(), 10u);
     ExpectNear(mesh.Vertices()[5], {1, 1, 0});
@@ -122,8 +122,8 @@ TEST(ViewerScene, BoundingBoxWrapsTheModelAndAddsSixFacesToTheTotal) {
     EXPECT_EQ(box->GetAppData(), 4u);
     EXPECT_EQ(box->GetQuality(), 64u);
     EXPECT_EQ(box->GetColor(), ColorFromRGB(0.8f, 0.8f, 0.8f));
-    for (const FaceData& face : box->Faces())
-        EXPECT_EQ(face.FaceColor, 0xFF0000FFu);
+    for (const Color color : box->FaceColors())
+        EXPECT_EQ(color, 0xFF0000FFu);
     Box b;
     box->GetBox(b);
     ExpectNear(b.Min, {-1, -2, -3});

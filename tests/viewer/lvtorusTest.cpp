@@ -63,11 +63,11 @@ TEST(TestObjects, CubeIsScaledBy1000Over6AndHasOneRedSide) {
     EXPECT_NEAR(LargestSide(box), 1000, 1e-2);
     int red = 0;
     for (std::size_t i = 0; i < cube->GetFaceCount(); ++i) {
-        const Color c = cube->Faces()[i].FaceColor;
+        const Color c = cube->FaceColor(i);
         if (c == 0xFFFF0000u) {
             ++red;
             EXPECT_GT(cube->FaceNormal(i).Y * cube->FaceNormal(i).Y, 0.99f); // the y = 3 side
-            EXPECT_FLOAT_EQ(cube->Vertices()[cube->Faces()[i].Corners[0].Vertex].Y, 3);
+            EXPECT_FLOAT_EQ(cube->Vertices()[cube->FaceCorners(i)[0].Vertex].Y, 3);
         } else {
             EXPECT_EQ(c, 0xFF0000FFu);
         }
@@ -82,8 +82,8 @@ TEST(TestObjects, CubeSidesAllFaceOutwardsTheSameWay) {
     std::set<float> signs;
     for (std::size_t i = 0; i < cube->GetFaceCount(); ++i) {
         const Vector n = cube->FaceNormal(i);
-        const Vector centre = cube->Vertices()[cube->Faces()[i].Corners[0].Vertex] +
-                              cube->Vertices()[cube->Faces()[i].Corners[2].Vertex];
+        const Vector centre = cube->Vertices()[cube->FaceCorners(i)[0].Vertex] +
+                              cube->Vertices()[cube->FaceCorners(i)[2].Vertex];
         signs.insert(Dot(n, centre) > 0 ? 1.0f : -1.0f);
     }
     EXPECT_EQ(signs.size(), 1u);
@@ -97,7 +97,7 @@ TEST(TestObjects, TetrahedronHasFourDifferentlyColouredTriangles) {
     ASSERT_EQ(tetra->GetFaceCount(), 4u);
     const std::vector<Color> expected = {0xFE0000FF, 0xFEFF0000, 0xFE008000, 0xFE00FFFF};
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(tetra->Faces()[i].FaceColor, expected[i]) << i;
+        EXPECT_EQ(tetra->FaceColor(i), expected[i]) << i;
     ExpectNear(tetra->Vertices()[4], {1, 1, -1});
     EXPECT_EQ(v.core.Hierarchy.TriangleTotal(), 4u);
 }

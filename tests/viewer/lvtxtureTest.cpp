@@ -80,7 +80,7 @@ TEST(Texture, ApplyToFacesPinsTheCornersOfQuadsAndTriangles) {
         EXPECT_FLOAT_EQ(uv[i].U, expected[i].first) << i;
         EXPECT_FLOAT_EQ(uv[i].V, expected[i].second) << i;
     }
-    EXPECT_EQ(mesh->Faces()[1].FaceTexture, v.core.Textures.CurrentTexture);
+    EXPECT_EQ(mesh->FaceTexture(1), v.core.Textures.CurrentTexture);
     EXPECT_EQ(mesh->GetTexture(), nullptr); // the mesh's own texture is not changed
     EXPECT_FALSE(v.s.WrapRelative);
     EXPECT_EQ(mesh->GetColor(), 0xFFFFFFFFu); // white background
@@ -99,7 +99,7 @@ TEST(Texture, ApplyWithoutATextureWarnsAndChangesNothing) {
     EXPECT_FALSE(ApplyToFaces(v.s, v.core.Textures, v.ui, lines));
     EXPECT_EQ(v.ui.Warnings, (std::vector<std::string>{"No Texture Loaded", "No Texture Loaded"}));
     EXPECT_FALSE(v.s.WrapRelative);
-    EXPECT_EQ(mesh->Faces()[0].FaceColor, 0xFFFF0000u);
+    EXPECT_EQ(mesh->FaceColor(0), 0xFFFF0000u);
     EXPECT_EQ(v.core.Textures.CurrentWrap, nullptr);
 }
 

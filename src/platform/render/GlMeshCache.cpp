@@ -65,32 +65,13 @@ struct Hasher {
     std::uint64_t Value = 1469598103934665603ull;
     void Add(std::uint64_t v) { Value = (Value ^ v) * 1099511628211ull; }
     void Add(const void* p) { Add(reinterpret_cast<std::uintptr_t>(p)); }
-    template <typename T> void AddBytes(const std::vector<T>& items) {
-        Add(items.size());
-        const auto* bytes = reinterpret_cast<const unsigned char*>(items.data());
-        const std::size_t size = items.size() * sizeof(T);
-        std::size_t i = 0;
-        for (; i + 8 <= size; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes + i, 8);
-            Add(word);
-        }
-        for (; i < size; ++i)
-            Add(bytes[i]);
-    }
 };
 
 std::uint64_t Signature(const scene::MeshBuilder& mesh, bool withLines) {
     Hasher h;
     h.Add(withLines ? 1 : 2);
-    for (const scene::FaceData& face : mesh.Faces()) {
-        h.Add(face.FaceColor | (std::uint64_t(face.Corners.size()) << 32));
-        h.Add(face.FaceTexture.get());
-        h.Add(face.FaceMaterial.get());
-    }
-    h.AddBytes(mesh.Vertices());
-    h.AddBytes(mesh.Normals());
-    h.AddBytes(mesh.TextureCoordinates());
+    h.Add(mesh.GeometryVersion());
+    h.Add(mesh.AppearanceVersion());
     return h.Value;
 }
 
@@ -147,14 +128,13 @@ struct GroupKey {
 };
 
 // Assigns every face to a draw group and counts each group's triangle indices.
-std::vector<std::uint16_t> GroupFaces(const std::vector<scene::FaceData>& faces,
+std::vector<std::uint16_t> GroupFaces(const scene::MeshBuilder& mesh,
                                       std::vector<DrawGroup>& groups) {
-    std::vector<std::uint16_t> faceGroup(faces.size());
+    std::vector<std::uint16_t> faceGroup(mesh.GetFaceCount());
     std::size_t last = 0;
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        const scene::FaceData& face = faces[f];
-        const GroupKey key{face.FaceTexture.get(), face.FaceMaterial.get(),
-                           scene::ColorAlpha(face.FaceColor) < 255};
+    for (std::size_t f = 0; f < mesh.GetFaceCount(); ++f) {
+        const GroupKey key{mesh.FaceTexture(f).get(), mesh.FaceMaterial(f).get(),
+                           scene::ColorAlpha(mesh.FaceColor(f)) < 255};
         auto same = [&](const DrawGroup& g) {
             return g.GroupTexture == key.GroupTexture && g.GroupMaterial == key.GroupMaterial &&
                    g.Transparent == key.Transparent;
@@ -171,7 +151,7 @@ std::vector<std::uint16_t> GroupFaces(const std::vector<scene::FaceData>& faces,
             }
         }
         faceGroup[f] = static_cast<std::uint16_t>(last);
-        const std::size_t n = face.Corners.size();
+        const std::size_t n = mesh.FaceCorners(f).size();
         if (n >= 3)
             groups[last].IndexCount += static_cast<std::uint32_t>(3 * (n - 2));
     }
@@ -204,8 +184,7 @@ public:
 private:
     std::uint32_t Add(std::uint32_t v, const scene::Vector& n, scene::Color color,
                       std::uint32_t normal, std::uint32_t next) {
-        const auto& uvs = m_Mesh.TextureCoordinates();
-        const scene::TextureCoord uv = v < uvs.size() ? uvs[v] : scene::TextureCoord{};
+        const scene::TextureCoord uv = m_Mesh.TextureCoordinate(v);
         const auto index = static_cast<std::uint32_t>(m_Corners.size());
         m_Corners.push_back(MakeVertex(m_Mesh.Vertices()[v], n, color, uv));
         m_NormalOf.push_back(normal);
@@ -221,8 +200,8 @@ private:
     std::vector<GpuVertex> m_Corners;
 };
 
-bool CornersValid(const scene::FaceData& face, std::size_t vertexCount) {
-    return std::all_of(face.Corners.begin(), face.Corners.end(),
+bool CornersValid(std::span<const scene::FaceCorner> corners, std::size_t vertexCount) {
+    return std::all_of(corners.begin(), corners.end(),
                        [&](const scene::FaceCorner& c) { return c.Vertex < vertexCount; });
 }
 
@@ -258,9 +237,8 @@ void KeepTransparent(GpuMesh& gpu, const std::vector<std::uint32_t>& triangles,
 }
 
 void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
-    const auto& faces = mesh.Faces();
     gpu.Groups.clear();
-    const std::vector<std::uint16_t> faceGroup = GroupFaces(faces, gpu.Groups);
+    const std::vector<std::uint16_t> faceGroup = GroupFaces(mesh, gpu.Groups);
     std::vector<std::uint32_t> next(gpu.Groups.size());
     for (std::size_t g = 0; g < gpu.Groups.size(); ++g)
         next[g] = gpu.Groups[g].FirstIndex;
@@ -268,14 +246,14 @@ void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
         gpu.Groups.empty() ? 0 : gpu.Groups.back().FirstIndex + gpu.Groups.back().IndexCount);
     std::vector<std::uint32_t> lines, ids;
     CornerTable table(mesh);
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        const scene::FaceData& face = faces[f];
-        const std::size_t n = face.Corners.size();
+    for (std::size_t f = 0; f < mesh.GetFaceCount(); ++f) {
+        const auto corners = mesh.FaceCorners(f);
+        const std::size_t n = corners.size();
         ids.clear();
-        if (CornersValid(face, mesh.Vertices().size())) {
-            const scene::Vector normal = scene::PolygonNormal(mesh.Vertices(), face.Corners);
-            for (const scene::FaceCorner& c : face.Corners)
-                ids.push_back(table.Corner(c, face.FaceColor, normal));
+        if (CornersValid(corners, mesh.Vertices().size())) {
+            const scene::Vector normal = scene::PolygonNormal(mesh.Vertices(), corners);
+            for (const scene::FaceCorner& c : corners)
+                ids.push_back(table.Corner(c, mesh.FaceColor(f), normal));
         }
         std::uint32_t& out = next[faceGroup[f]];
         for (std::size_t k = 2; k < n; ++k) {

@@ -36,6 +36,8 @@ struct FaceCorner {
     std::uint32_t Normal = kNoNormal;
 };
 
+// A face as a value: how the loaders hand a whole mesh over (Assign) and how a face reads back
+// (MeshBuilder::FaceAt). The builder itself keeps its faces in flat arrays.
 struct FaceData {
     std::vector<FaceCorner> Corners;
     Color FaceColor = 0xFFFFFFFF;
@@ -45,6 +47,11 @@ struct FaceData {
 
 class Face;
 
+// Faces live in flat arrays (corners of all faces in one array, colours in another), so adding a
+// face allocates nothing of its own and a mesh of millions of faces is a handful of blocks.
+// Texture coordinates are kept only once one is set (all 0 before). Every change counts up
+// GeometryVersion (positions, normals, corners, texture coordinates) or AppearanceVersion
+// (colours, textures, materials), so a renderer knows what to upload again.
 class MeshBuilder : public Visual {
 public:
     std::string ClassName() const override { return "Builder"; }
@@ -57,13 +64,21 @@ public:
 
     // A new, empty face with the builder's colour, texture and material.
     Result CreateFace(std::shared_ptr<Face>& face);
-    // A new face with its own new vertices, in the order given; returns its index.
+    // A new face with its own new vertices, in the order given; returns its index. With
+    // SetWeldOnAdd, a point equal to one of the recently added vertices reuses that vertex.
     std::size_t AddFace(std::span<const Vector> points, Color color);
     // Adds a new vertex (texture coordinates 0, 0) to face faceIndex; false when there is no
     // such face.
     bool AddVertexToFace(std::size_t faceIndex, const Vector& point);
-    // Makes room for this many vertices, normals and faces in all.
+    // Makes room for this many vertices, normals and faces in all (four corners a face). Never
+    // shrinks; grows at least by half, so a caller reserving in small steps does not copy the
+    // mesh on every step.
     void ReserveSpace(std::size_t vertices, std::size_t normals, std::size_t faces);
+    // For meshes whose vertices will be merged by position anyway (GenerateNormals with
+    // kNormalsCompact): AddFace then reuses a vertex of the same position found among those
+    // added shortly before, which keeps the mesh small while it is filled. GenerateNormals merges
+    // whatever is left, so the mesh ends up exactly as it would have without.
+    void SetWeldOnAdd(bool weld);
 
     // Colour, texture and material of every face and of faces created later.
     void SetColor(Color color);
@@ -76,15 +91,38 @@ public:
     void SetQuality(unsigned quality) { m_Quality = quality; }
     unsigned GetQuality() const { return m_Quality; }
 
-    std::size_t GetFaceCount() const { return m_Faces.size(); }
+    std::size_t GetFaceCount() const { return m_FaceColors.size(); }
     std::size_t GetVertexCount() const { return m_Vertices.size(); }
     std::size_t GetNormalCount() const { return m_Normals.size(); }
     Result GetFace(std::size_t index, std::shared_ptr<Face>& face);
-    const std::vector<FaceData>& Faces() const { return m_Faces; }
-    std::vector<FaceData>& Faces() { return m_Faces; }
+
+    // One face: its corners, colour, texture and material. index < GetFaceCount().
+    std::span<const FaceCorner> FaceCorners(std::size_t index) const {
+        return {m_Corners.data() + m_FaceStarts[index], m_Corners.data() + m_FaceStarts[index + 1]};
+    }
+    Color FaceColor(std::size_t index) const { return m_FaceColors[index]; }
+    void SetFaceColor(std::size_t index, Color color);
+    const TexturePtr& FaceTexture(std::size_t index) const;
+    void SetFaceTexture(std::size_t index, TexturePtr texture);
+    const MaterialPtr& FaceMaterial(std::size_t index) const;
+    void SetFaceMaterial(std::size_t index, MaterialPtr material);
+    FaceData FaceAt(std::size_t index) const;
+    // The faces as flat arrays: face f's corners are Corners()[FaceStarts()[f]] up to
+    // Corners()[FaceStarts()[f + 1]]; FaceColors()[f] is its colour.
+    const std::vector<std::uint32_t>& FaceStarts() const { return m_FaceStarts; }
+    const std::vector<FaceCorner>& Corners() const { return m_Corners; }
+    const std::vector<Color>& FaceColors() const { return m_FaceColors; }
+    // True when some face has a texture or a material.
+    bool AnyFaceTexture() const { return m_TexturePalette.size() > 1; }
+    bool AnyFaceMaterial() const { return m_MaterialPalette.size() > 1; }
+
     const std::vector<Vector>& Vertices() const { return m_Vertices; }
     const std::vector<Vector>& Normals() const { return m_Normals; }
+    // Per vertex, or empty while no vertex has texture coordinates (all 0 then).
     const std::vector<TextureCoord>& TextureCoordinates() const { return m_TexCoords; }
+    TextureCoord TextureCoordinate(std::size_t vertex) const {
+        return vertex < m_TexCoords.size() ? m_TexCoords[vertex] : TextureCoord{};
+    }
     Result SetTextureCoordinates(std::size_t vertex, float u, float v);
     // Unit normal of a face from its corner positions; zero for a degenerate face.
     Vector FaceNormal(std::size_t index) const;
@@ -103,15 +141,34 @@ public:
     void Assign(std::vector<Vector> vertices, std::vector<TextureCoord> texCoords,
                 std::vector<Vector> normals, std::vector<FaceData> faces);
 
+    std::uint64_t GeometryVersion() const { return m_GeometryVersion; }
+    std::uint64_t AppearanceVersion() const { return m_AppearanceVersion; }
+
 private:
+    std::uint16_t TextureIndex(const TexturePtr& texture);
+    std::uint16_t MaterialIndex(const MaterialPtr& material);
+    std::uint32_t AddVertex(const Vector& point);
+    void AppendFace(Color color);
+
     std::vector<Vector> m_Vertices;
-    std::vector<TextureCoord> m_TexCoords;
+    std::vector<TextureCoord> m_TexCoords; // empty, or one per vertex
     std::vector<Vector> m_Normals;
-    std::vector<FaceData> m_Faces;
+    std::vector<std::uint32_t> m_FaceStarts{0}; // faces + 1 entries
+    std::vector<FaceCorner> m_Corners;
+    std::vector<Color> m_FaceColors;
+    std::vector<std::uint16_t> m_FaceTextures;  // index into m_TexturePalette
+    std::vector<std::uint16_t> m_FaceMaterials; // index into m_MaterialPalette
+    std::vector<TexturePtr> m_TexturePalette{nullptr};
+    std::vector<MaterialPtr> m_MaterialPalette{nullptr};
+    std::vector<std::uint32_t> m_WeldWindow; // recent vertices by position hash, when welding
     Color m_Color = 0xFFFFFFFF;
     TexturePtr m_Texture;
     MaterialPtr m_Material;
     unsigned m_Quality = kShadeGouraud | kLightOn | kFillSolid;
+    std::uint64_t m_GeometryVersion = 0;
+    std::uint64_t m_AppearanceVersion = 0;
+
+    friend class Face;
 };
 
 // A handle on one face of a mesh builder; it keeps the builder alive.
@@ -122,22 +179,23 @@ public:
     std::string ClassName() const override { return "Face"; }
 
     Result AddVertex(float x, float y, float z);
-    void SetColor(Color color) { Data().FaceColor = color; }
+    void SetColor(Color color) { m_Mesh->SetFaceColor(m_Index, color); }
     void SetColorRGB(float r, float g, float b) { SetColor(ColorFromRGB(r, g, b)); }
-    Color GetColor() const { return Data().FaceColor; }
-    void SetTexture(TexturePtr texture) { Data().FaceTexture = std::move(texture); }
-    const TexturePtr& GetTexture() const { return Data().FaceTexture; }
-    void SetMaterial(MaterialPtr material) { Data().FaceMaterial = std::move(material); }
-    const MaterialPtr& GetMaterial() const { return Data().FaceMaterial; }
+    Color GetColor() const { return m_Mesh->FaceColor(m_Index); }
+    void SetTexture(TexturePtr texture) { m_Mesh->SetFaceTexture(m_Index, std::move(texture)); }
+    const TexturePtr& GetTexture() const { return m_Mesh->FaceTexture(m_Index); }
+    void SetMaterial(MaterialPtr material) {
+        m_Mesh->SetFaceMaterial(m_Index, std::move(material));
+    }
+    const MaterialPtr& GetMaterial() const { return m_Mesh->FaceMaterial(m_Index); }
     // Texture coordinates of the face's corner (0-based) vertex.
     Result SetTextureCoordinates(std::size_t corner, float u, float v);
-    std::size_t GetVertexCount() const { return Data().Corners.size(); }
+    std::size_t GetVertexCount() const { return m_Mesh->FaceCorners(m_Index).size(); }
     // Position and normal (zero when none) of a corner.
     Result GetVertex(std::size_t corner, Vector& position, Vector& normal) const;
     std::size_t Index() const { return m_Index; }
 
 private:
-    FaceData& Data() const { return m_Mesh->Faces()[m_Index]; }
     std::shared_ptr<MeshBuilder> m_Mesh;
     std::size_t m_Index;
 };

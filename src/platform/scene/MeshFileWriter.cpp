@@ -27,18 +27,19 @@ MaterialValues MaterialOf(const MeshBuilder& mesh, bool modelColors) {
     MaterialValues values;
     if (mesh.GetFaceCount() == 0)
         return values;
-    const FaceData& first = mesh.Faces().front();
-    if (first.FaceMaterial || !modelColors) {
-        values.Rgba[0] = ColorRed(first.FaceColor) / 255.0f;
-        values.Rgba[1] = ColorGreen(first.FaceColor) / 255.0f;
-        values.Rgba[2] = ColorBlue(first.FaceColor) / 255.0f;
+    const Color color = mesh.FaceColor(0);
+    const MaterialPtr& material = mesh.FaceMaterial(0);
+    if (material || !modelColors) {
+        values.Rgba[0] = ColorRed(color) / 255.0f;
+        values.Rgba[1] = ColorGreen(color) / 255.0f;
+        values.Rgba[2] = ColorBlue(color) / 255.0f;
         if (!modelColors)
-            values.Rgba[3] = ColorAlpha(first.FaceColor) / 255.0f;
+            values.Rgba[3] = ColorAlpha(color) / 255.0f;
     }
-    if (first.FaceMaterial) {
-        values.Power = first.FaceMaterial->GetPower();
-        values.Specular = first.FaceMaterial->GetSpecular();
-        values.Emissive = first.FaceMaterial->GetEmissive();
+    if (material) {
+        values.Power = material->GetPower();
+        values.Specular = material->GetSpecular();
+        values.Emissive = material->GetEmissive();
     }
     return values;
 }
@@ -55,22 +56,22 @@ void WriteVectors(XFileStream& out, const std::vector<Vector>& vectors) {
 
 // Per face its corner count, then the vertex (or normal) index of each corner.
 void WriteFaces(XFileStream& out, const MeshBuilder& mesh, bool normals) {
-    const auto& faces = mesh.Faces();
+    const std::size_t faceCount = mesh.GetFaceCount();
     out.NewLine();
-    out.Int(std::uint32_t(faces.size()), ";");
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        const auto& corners = faces[f].Corners;
+    out.Int(std::uint32_t(faceCount), ";");
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        const auto corners = mesh.FaceCorners(f);
         out.NewLine();
         out.Int(std::uint32_t(corners.size()), ";");
         for (std::size_t c = 0; c < corners.size(); ++c) {
             const std::uint32_t index = normals ? corners[c].Normal : corners[c].Vertex;
             const bool lastCorner = c + 1 == corners.size();
-            out.Int(index == kNoNormal ? 0 : index, !lastCorner             ? ","
-                                                    : f + 1 == faces.size() ? ";;"
-                                                                            : ";,");
+            out.Int(index == kNoNormal ? 0 : index, !lastCorner          ? ","
+                                                    : f + 1 == faceCount ? ";;"
+                                                                         : ";,");
         }
         if (corners.empty())
-            out.Separator(f + 1 == faces.size() ? ";" : ",");
+            out.Separator(f + 1 == faceCount ? ";" : ",");
     }
 }
 
@@ -93,12 +94,12 @@ void WriteMaterialList(XFileStream& out, const MeshBuilder& mesh, const MeshOpti
     out.Float(m.Specular.X, ";"), out.Float(m.Specular.Y, ";"), out.Float(m.Specular.Z, ";;");
     out.NewLine();
     out.Float(m.Emissive.X, ";"), out.Float(m.Emissive.Y, ";"), out.Float(m.Emissive.Z, ";;");
-    const auto& faces = mesh.Faces();
-    if ((options.Parts & kSaveTextureNames) && !faces.empty() && faces.front().FaceTexture &&
-        !faces.front().FaceTexture->GetName().empty()) {
+    static const TexturePtr kNoTexture;
+    const TexturePtr& texture = mesh.GetFaceCount() > 0 ? mesh.FaceTexture(0) : kNoTexture;
+    if ((options.Parts & kSaveTextureNames) && texture && !texture->GetName().empty()) {
         out.Begin("TextureFilename", "");
         out.NewLine();
-        out.String(faces.front().FaceTexture->GetName());
+        out.String(texture->GetName());
         out.End();
     }
     out.End();
@@ -114,14 +115,15 @@ void WriteNormals(XFileStream& out, const MeshBuilder& mesh) {
 }
 
 void WriteTextureCoords(XFileStream& out, const MeshBuilder& mesh) {
-    const auto& coords = mesh.TextureCoordinates();
+    const std::size_t count = mesh.GetVertexCount(); // one pair a vertex, 0 where none was set
     out.Begin("MeshTextureCoords", "");
     out.NewLine();
-    out.Int(std::uint32_t(coords.size()), ";");
-    for (std::size_t i = 0; i < coords.size(); ++i) {
+    out.Int(std::uint32_t(count), ";");
+    for (std::size_t i = 0; i < count; ++i) {
+        const TextureCoord uv = mesh.TextureCoordinate(i);
         out.NewLine();
-        out.Float(coords[i].U, ";");
-        out.Float(coords[i].V, i + 1 == coords.size() ? ";;" : ";,");
+        out.Float(uv.U, ";");
+        out.Float(uv.V, i + 1 == count ? ";;" : ";,");
     }
     out.End();
 }

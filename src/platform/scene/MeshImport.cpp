@@ -168,7 +168,10 @@ void AppendImported(MeshBuilder& builder, const ImportedMesh& imported) {
     std::vector<Vector> vertices = builder.Vertices();
     std::vector<TextureCoord> coords = builder.TextureCoordinates();
     std::vector<Vector> normals = builder.Normals();
-    std::vector<FaceData> faces = builder.Faces();
+    std::vector<FaceData> faces;
+    faces.reserve(builder.GetFaceCount() + imported.Faces.size());
+    for (std::size_t f = 0; f < builder.GetFaceCount(); ++f)
+        faces.push_back(builder.FaceAt(f));
     const auto vertexBase = std::uint32_t(vertices.size());
     const auto normalBase = std::uint32_t(normals.size());
     vertices.insert(vertices.end(), imported.Positions.begin(), imported.Positions.end());

@@ -21,10 +21,9 @@ float TurnFraction(float x, float z) {
 std::vector<Vector> VertexNormals(const MeshBuilder& mesh) {
     std::vector<Vector> result(mesh.GetVertexCount());
     const auto& normals = mesh.Normals();
-    for (const FaceData& face : mesh.Faces())
-        for (const FaceCorner& corner : face.Corners)
-            if (corner.Normal < normals.size())
-                result[corner.Vertex] = normals[corner.Normal];
+    for (const FaceCorner& corner : mesh.Corners())
+        if (corner.Normal < normals.size())
+            result[corner.Vertex] = normals[corner.Normal];
     return result;
 }
 
