@@ -1,6 +1,7 @@
 #include "exporter/gui/ExpFileDlg.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QStringList>
 
 namespace lumora::exporter {
@@ -32,7 +33,10 @@ std::optional<std::string> RunFileDialog(QFileDialog& dialog, const TFileDialogS
     dialog.setNameFilter(QtFilter(s.Filter));
     dialog.setDefaultSuffix(s.DefaultExtension);
     dialog.setDirectory(s.Folder);
-    dialog.selectFile(s.FileName);
+    if (!s.FileName.isEmpty())
+        dialog.selectFile(s.FileName);
+    else if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit"))
+        name->clear(); // no name of an earlier use of the dialog stays offered
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath().toStdString();

@@ -110,6 +110,8 @@ public:
     // stopped when it was read only in part.
     const std::string& PlotFileName() const { return m_PlotFileName; }
     std::optional<std::int64_t> ReadToLine() const { return m_ReadToLine; }
+    // A file is being read or an export runs.
+    bool Busy() const { return m_Busy; }
 
     TExportPages& Pages() { return m_Pages; }
     QTreeView* Tree() const { return m_Tree; }
