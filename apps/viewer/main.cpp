@@ -4,6 +4,7 @@
 #include "viewer/gui/lvmain.h"
 
 #include "passage/gui/lvcavmsh.h"
+#include "survey/SuiteSettings.h"
 #include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvstatus.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     DefineOptions(parser);
     parser.process(app);
+    lumora::survey::ReadUnitSettings(); // the suite's foot, for the exports started from here
 
     lumora::viewer::TForm1 window;
     window.show();

@@ -147,7 +147,7 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
         {"&File", "O&pen Progressive Mesh...", false},
         {"&File", "&Save As X File...", false},
         {"&File", "Save Screen As &Bitmap...", true},
-        {"&File", "&Export 3D File Formats...", false},
+        {"&File", "&Export 3D File Formats...", true},
         {"&File", "&Test Objects..", true},
         {"&File", "Exit", true},
         {"&Cave", "&Special Effects...", false},

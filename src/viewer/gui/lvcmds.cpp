@@ -14,7 +14,7 @@ const std::vector<TCommand>& CommandTable() {
         {"&File", "O&pen Progressive Mesh...", "OpenProgMnu", false, false},
         {"&File", "&Save As X File...", "SaveXMnu", false, false},
         {"&File", "Save Screen As &Bitmap...", "SaveBitmapMnu", true, false},
-        {"&File", "&Export 3D File Formats...", "ExportMnu", false, false},
+        {"&File", "&Export 3D File Formats...", "ExportMnu", true, false},
         {"&File", "&Test Objects..", "TestObjectsMnu", true, false},
         {"&File", "Exit", "ExitMnu", true, false},
         {"&Cave", "&Special Effects...", "EffectsMnu", false, false},

@@ -1,5 +1,7 @@
 #include "viewer/gui/lvmain.h"
 
+#include "exporter/gui/ShowExporter.h"
+
 #include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
 #include "survey/PlotArray.h"
@@ -395,6 +397,8 @@ void TForm1::RunCommand(const QString& name) {
             ShowProcessDialog();
         else if (name == "SaveBitmapMnu")
             SaveScreenAsBitmap();
+        else if (name == "ExportMnu")
+            exporter::ShowExporter(this, m_CaveMeshDlg->CurrentPlotFile);
         else if (name == "TestObjectsMnu")
             m_TorusDlg->exec();
         else if (name == "ExitMnu")
