@@ -13,6 +13,7 @@
 #include <QImage>
 
 #include <cstdio>
+#include <future>
 #include <memory>
 
 namespace lumora::cli {
@@ -95,7 +96,15 @@ void RunRender(const TRenderArgs& args) {
         throw WriteError(args.Output + ": " + *problem);
     int width = 0, height = 0;
     ParseSize(args.Size, width, height);
-    render::HeadlessContext context(width, height);
+    // The GL context is made on a second thread while the cave is built here (both take a while);
+    // the renderer needs it only once it draws.
+    std::future<std::unique_ptr<render::HeadlessContext>> making =
+        std::async(std::launch::async, [width, height] {
+            auto made = std::make_unique<render::HeadlessContext>(width, height);
+            made->Release();
+            return made;
+        });
+    std::unique_ptr<render::HeadlessContext> context;
     render::GlRenderer renderer;
     CliUi ui;
     TCliCave cave(ui);
@@ -109,11 +118,12 @@ void RunRender(const TRenderArgs& args) {
     BuildCave(args.Cave, cave.Cave, progress, ui);
     AddExtras(args, cave, progress, ui);
     TurnModel(args, s);
-    context.MakeCurrent();
+    context = making.get();
+    context->MakeCurrent();
     RenderOnce(s, renderer);
-    WritePng(context.ReadImage(), args.Output);
+    WritePng(context->ReadImage(), args.Output);
     std::cout << "Wrote " << args.Output << " (" << width << "x" << height << ", "
-              << s.Device->GetTrianglesDrawn() << " triangles, " << context.Info().Renderer
+              << s.Device->GetTrianglesDrawn() << " triangles, " << context->Info().Renderer
               << ")\n";
 }
 
