@@ -287,45 +287,6 @@ TEST(RoseDialogLinkage, LayersThicknessAndAngle) {
 
 // ---- A generated cave against a count made here, one shot at a time ----
 
-// The rose's rules spelt out plainly: search the petal and the layer whose bounds hold the
-// values, instead of dividing.
-struct TBruteForce {
-    std::vector<std::vector<std::int64_t>> Counts;
-
-    TBruteForce(const survey::TPlotData& data, const TRoseOptions& o) {
-        const double bottom = data.MinBounds.Z, top = data.MaxBounds.Z;
-        const double thickness = (top - bottom) / o.Layers, width = 360.0 / o.Petals;
-        Counts.assign(o.Layers, std::vector<std::int64_t>(o.Petals, 0));
-        for (std::int32_t i = 1; i < data.Shots.Count(); ++i) {
-            const survey::TPlotRecord from = data.Shots.Get(i - 1), to = data.Shots.Get(i);
-            if (to.RecordType != 'D')
-                continue;
-            const double dx = to.Position.X - from.Position.X, dy = to.Position.Y - from.Position.Y,
-                         dz = to.Position.Z - from.Position.Z;
-            const double slope = std::sqrt(dx * dx + dy * dy + dz * dz);
-            if (slope < o.MinLength)
-                continue;
-            double bearing = dx == 0 && dy == 0 ? 90 : std::atan2(dx, dy) * 180 / std::numbers::pi;
-            while (bearing < 0)
-                bearing += 360;
-            if (o.RoseType == TRoseType::Half180 && bearing >= 180)
-                bearing -= 180;
-            if (o.RoseType == TRoseType::WaterFlow && dz > 0)
-                bearing = std::fmod(bearing + 180, 360);
-            int petal = 0;
-            while (petal + 1 < o.Petals && (petal + 1) * width <= bearing)
-                ++petal;
-            int layer = 0;
-            while (layer + 1 < o.Layers && bottom + (layer + 1) * thickness <= to.Position.Z)
-                ++layer;
-            const double weight = o.GraphBy == TGraphBy::Frequency ? 1
-                                  : o.SlopeLength                  ? slope
-                                                                   : std::hypot(dx, dy);
-            Counts[layer][petal] += std::int64_t(weight);
-        }
-    }
-};
-
 void ExpectSameAsBruteForce(const survey::TPlotData& data, const TRoseOptions& options) {
     TRoseHistogram h;
     h.Fill(data, options);
