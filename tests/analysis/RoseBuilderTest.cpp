@@ -54,7 +54,7 @@ void ExpectPoints(const std::vector<Vector>& actual, const std::vector<Vector>& 
     }
 }
 
-// The spec of one wedge written out: x east, y up, z north, bearings clockwise from north.
+// A point of a wedge: x east, y up, z north, bearings clockwise from north.
 Vector Polar(double degrees, double radius, double y) {
     return {float(radius * std::sin(degrees * kPi / 180)), float(y),
             float(radius * std::cos(degrees * kPi / 180))};
@@ -74,7 +74,7 @@ TEST(LayerColor, RainbowFromTheTableBottomToTopOrRed) {
         EXPECT_EQ(analysis::LayerColor(j, 24, false), 0x0000FFu) << j;
 }
 
-// The spec's case in the scene: the one counted shot's petal has radius 10, every other petal is
+// One counted shot in the scene: its petal has radius 10, every other petal is
 // a flat wedge, and each wedge is five faces in the stated order and colours.
 TEST(BuildPetals, OneShotGivesOnePetalOfRadiusTenAndFlatWedgesElsewhere) {
     TRoseCave cave(0, 48);
