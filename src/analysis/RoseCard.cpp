@@ -82,11 +82,15 @@ public:
 
     // A circle line of radius r about the centre.
     void Circle(double r, double width, const TRgb& color) {
-        const double c = m_Size / 2.0;
-        for (int y = 0; y < m_Size; ++y)
-            for (int x = 0; x < m_Size; ++x) {
-                const double d = std::hypot(x + 0.5 - c, y + 0.5 - c);
-                Blend(x, y, color, Coverage(std::abs(d - r), width));
+        const double c = m_Size / 2.0, reach = width / 2 + 1;
+        const double inner = std::max(0.0, r - reach), outer = r + reach;
+        const int y0 = std::max(0, int(c - outer)), y1 = std::min(m_Size - 1, int(c + outer) + 1);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = y0; x <= y1; ++x) {
+                const double dx = x + 0.5 - c, dy = y + 0.5 - c, d2 = dx * dx + dy * dy;
+                if (d2 < inner * inner || d2 > outer * outer)
+                    continue; // far from the line
+                Blend(x, y, color, Coverage(std::abs(std::sqrt(d2) - r), width));
             }
     }
 
@@ -236,7 +240,7 @@ std::vector<std::uint8_t> RoseCardPixels(int size) {
 }
 
 Result LoadRoseCard(viewer::TViewerScene& s, viewer::TTextures& t) {
-    const std::vector<std::uint8_t> pixels = RoseCardPixels(kRoseCardSize);
+    static const std::vector<std::uint8_t> pixels = RoseCardPixels(kRoseCardSize); // drawn once
     const QImage view(pixels.data(), kRoseCardSize, kRoseCardSize, kRoseCardSize * 3,
                       QImage::Format_RGB888);
     TexturePtr texture;
