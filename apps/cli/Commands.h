@@ -10,6 +10,7 @@ void AddGenCommand(CLI::App& app);
 void AddPassagesCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
 void AddRenderCommand(CLI::App& app);
+void AddRoseCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);
 void AddSettingsCommand(CLI::App& app);
 

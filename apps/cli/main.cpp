@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     lumora::cli::AddPassagesCommand(app);
     lumora::cli::AddExportCommand(app);
     lumora::cli::AddRenderCommand(app);
+    lumora::cli::AddRoseCommand(app);
     lumora::cli::AddMeshCommand(app);
     lumora::cli::AddSettingsCommand(app);
     try {
