@@ -4,11 +4,14 @@
 #include "platform/scene/Texture.h"
 
 #include <QImage>
+#include <meshoptimizer.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <future>
+#include <thread>
 
 namespace lumora::render {
 
@@ -68,9 +71,10 @@ struct Hasher {
     void Add(const void* p) { Add(reinterpret_cast<std::uintptr_t>(p)); }
 };
 
-std::uint64_t Signature(const scene::MeshBuilder& mesh, bool withLines) {
+std::uint64_t Signature(const scene::MeshBuilder& mesh, bool withLines, bool coarse) {
     Hasher h;
     h.Add(withLines ? 1 : 2);
+    h.Add(coarse ? 5 : 6);
     h.Add(mesh.GeometryVersion());
     h.Add(mesh.AppearanceVersion());
     return h.Value;
@@ -271,6 +275,34 @@ scene::Box CornerBounds(const std::vector<GpuVertex>& corners) {
     return box;
 }
 
+// Chunks smaller than this are drawn in full at any distance; a coarse copy that keeps more than
+// kCoarseMostKept of the triangles is not worth its indices.
+constexpr std::uint32_t kCoarseLeastTriangles = 2000;
+constexpr double kCoarseMostKept = 0.5;
+
+// Appends a coarse copy of a chunk holding one opaque run (the usual cave passage) to its
+// triangle indices: about an eighth of the triangles, vertices merged on a grid over the
+// chunk, with the largest distance a surface moved.
+void AddCoarseCopy(GpuChunk& gpu, std::vector<std::uint32_t>& triangles,
+                   const std::vector<GpuVertex>& corners) {
+    if (gpu.Groups.size() != 1 || gpu.Groups.front().Transparent ||
+        gpu.TriangleCount < kCoarseLeastTriangles)
+        return;
+    const std::size_t count = triangles.size();
+    std::vector<std::uint32_t> coarse(count);
+    float relativeError = 0;
+    coarse.resize(meshopt_simplify(coarse.data(), triangles.data(), count, &corners[0].X,
+                                   corners.size(), sizeof(GpuVertex), count / 12 * 3, 0.02f, 0,
+                                   &relativeError));
+    if (coarse.empty() || double(coarse.size()) > kCoarseMostKept * double(count))
+        return;
+    gpu.CoarseFirstIndex = static_cast<std::uint32_t>(count);
+    gpu.CoarseIndexCount = static_cast<std::uint32_t>(coarse.size());
+    gpu.CoarseError =
+        relativeError * meshopt_simplifyScale(&corners[0].X, corners.size(), sizeof(GpuVertex));
+    triangles.insert(triangles.end(), coarse.begin(), coarse.end());
+}
+
 // What a chunk's buffers are made of, built away from the GL thread.
 struct ChunkArrays {
     GpuChunk Chunk; // without GL objects: groups, counts, transparent runs, bounds
@@ -280,7 +312,7 @@ struct ChunkArrays {
 
 // The faces [first, last) of a mesh as the arrays of one chunk.
 ChunkArrays BuildChunk(const scene::MeshBuilder& mesh, std::size_t first, std::size_t last,
-                       bool withLines) {
+                       bool withLines, bool coarse) {
     ChunkArrays arrays;
     GpuChunk& gpu = arrays.Chunk;
     const std::vector<std::uint16_t> faceGroup = GroupFaces(mesh, first, last, gpu.Groups);
@@ -314,6 +346,8 @@ ChunkArrays BuildChunk(const scene::MeshBuilder& mesh, std::size_t first, std::s
     gpu.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
     gpu.Bounds = CornerBounds(table.Corners());
     KeepTransparent(gpu, triangles, table.Corners());
+    if (coarse)
+        AddCoarseCopy(gpu, triangles, table.Corners());
     arrays.Corners = std::move(table.Corners());
     arrays.Triangles = std::move(triangles);
     arrays.Lines = std::move(lines);
@@ -358,24 +392,26 @@ void Summarise(GpuMesh& gpu, bool withLines) {
     gpu.HasLines = withLines;
 }
 
-void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
+void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines, bool coarse) {
     const std::size_t faces = mesh.GetFaceCount();
     const std::size_t chunks =
         std::max<std::size_t>(1, (faces + GpuMesh::kChunkFaces - 1) / GpuMesh::kChunkFaces);
     Resize(gpu, chunks);
     auto build = [&](std::size_t c) {
         return BuildChunk(mesh, c * GpuMesh::kChunkFaces,
-                          std::min(faces, (c + 1) * GpuMesh::kChunkFaces), withLines);
+                          std::min(faces, (c + 1) * GpuMesh::kChunkFaces), withLines, coarse);
     };
-    // The next chunk's arrays are made on a second thread while this one's go to the GPU.
-    ChunkArrays current = build(0);
+    // The arrays of the next chunks are made on other threads, one per core, while this one's
+    // go to the GPU.
+    const std::size_t ahead = std::max(2u, std::thread::hardware_concurrency());
+    std::deque<std::future<ChunkArrays>> pending;
+    std::size_t started = 0;
     for (std::size_t c = 0; c < chunks; ++c) {
-        std::future<ChunkArrays> next;
-        if (c + 1 < chunks)
-            next = std::async(std::launch::async, build, c + 1);
+        for (; started < chunks && started < c + ahead; ++started)
+            pending.push_back(std::async(std::launch::async, build, started));
+        ChunkArrays current = pending.front().get();
+        pending.pop_front();
         UploadChunk(gpu.Chunks[c], current);
-        if (next.valid())
-            current = next.get();
     }
     Summarise(gpu, withLines);
 }
@@ -430,9 +466,9 @@ GpuMesh& GlMeshCache::Slot(const scene::SceneObject& owner) {
 
 GpuMesh& GlMeshCache::Get(const scene::MeshBuilder& mesh, bool withLines) {
     GpuMesh& gpu = Slot(mesh);
-    const std::uint64_t signature = Signature(mesh, withLines || gpu.HasLines);
+    const std::uint64_t signature = Signature(mesh, withLines || gpu.HasLines, m_Coarse);
     if (signature != gpu.Signature) {
-        BuildMesh(gpu, mesh, withLines || gpu.HasLines);
+        BuildMesh(gpu, mesh, withLines || gpu.HasLines, m_Coarse);
         gpu.Signature = signature;
         ++m_Uploads;
     }

@@ -34,6 +34,12 @@ struct GpuChunk {
     std::vector<std::uint32_t> TransparentIndices;
     std::vector<scene::Vector> TransparentCentres;
     scene::Box Bounds;
+    // A coarser copy of a chunk of one opaque run, drawn instead of it while the view is too
+    // far for the difference to show: its triangle indices follow the full ones, and Error is
+    // the furthest any surface moved (object units).
+    std::uint32_t CoarseFirstIndex = 0;
+    std::uint32_t CoarseIndexCount = 0;
+    float CoarseError = 0;
 };
 
 struct GpuMesh {
@@ -56,6 +62,9 @@ public:
     // The GL texture of a picture (uploaded once per picture); 0 for an empty picture.
     GLuint Texture(const scene::Texture& texture);
 
+    // With on, meshes built from now on also get coarse copies of their big chunks.
+    void SetCoarseCopies(bool on) { m_Coarse = on; }
+
     // Marks every mesh unseen; Sweep frees those not drawn since.
     void BeginFrame();
     void Sweep();
@@ -75,6 +84,7 @@ private:
     std::unordered_map<const scene::SceneObject*, std::weak_ptr<const scene::SceneObject>> m_Owners;
     std::unordered_map<const scene::Texture*, TextureEntry> m_Textures;
     std::size_t m_Uploads = 0;
+    bool m_Coarse = false;
 };
 
 } // namespace lumora::render

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace lumora::render {
@@ -73,10 +74,20 @@ void Collect(const scene::Frame& frame, const Matrix& parentWorld, SceneLists& l
 
 // Perspective of the viewport: a camera-space point (x, y, z) lands at x / z * field-scaled
 // half widths; depth runs from the front to the back clipping plane.
+float FieldOf(const scene::Viewport& viewport) {
+    return viewport.GetField() > 0 ? viewport.GetField() : 0.5f;
+}
+
+// Pixels covered by one unit of length across the view at a depth of one unit.
+float PixelsPerUnit(const scene::Viewport& viewport) {
+    return float(std::max({viewport.GetWidth(), viewport.GetHeight(), 1})) /
+           (2 * FieldOf(viewport));
+}
+
 Matrix Projection(const scene::Viewport& viewport) {
     const float w = float(std::max(viewport.GetWidth(), 1));
     const float h = float(std::max(viewport.GetHeight(), 1));
-    const float field = viewport.GetField() > 0 ? viewport.GetField() : 0.5f;
+    const float field = FieldOf(viewport);
     const float n = viewport.GetFront() > 0 ? viewport.GetFront() : 1.0f;
     const float f = viewport.GetBack() > n ? viewport.GetBack() : n * 2;
     const float scale = std::max(w, h) / field;
@@ -145,6 +156,29 @@ bool BoxOutside(const scene::Box& box, const Matrix& m) {
     return false;
 }
 
+// The nearest depth in front of the camera of any point of the box, taken through toView
+// (object to camera space); zero or less when the box reaches the camera.
+float NearestDepth(const scene::Box& box, const Matrix& toView) {
+    float nearest = std::numeric_limits<float>::max();
+    for (int i = 0; i < 8; ++i) {
+        const Vector p{i & 1 ? box.Max.X : box.Min.X, i & 2 ? box.Max.Y : box.Min.Y,
+                       i & 4 ? box.Max.Z : box.Min.Z};
+        nearest = std::min(nearest, scene::TransformPoint(p, toView).Z);
+    }
+    return nearest;
+}
+
+// The largest factor by which the transform stretches a length.
+float LargestScale(const Matrix& m) {
+    float largest = 0;
+    for (int r = 0; r < 3; ++r)
+        largest = std::max(largest, scene::Length(Row(m, r)));
+    return largest;
+}
+
+// A coarse copy is drawn when no surface of it moves by more than this on the screen.
+constexpr float kCoarsePixels = 0.75f;
+
 } // namespace
 
 struct GlRenderer::Impl {
@@ -159,6 +193,8 @@ struct GlRenderer::Impl {
     scene::Device* Target = nullptr;
     Matrix View, ViewProj;
     Vector CameraPos;
+    float PixelScale = 1;
+    bool CoarseFar = false;
     std::uint32_t Triangles = 0;
 
     ~Impl() {
@@ -339,8 +375,19 @@ struct GlRenderer::Impl {
         return chunks;
     }
 
+    // True when the chunk's coarse copy would look the same from here: the distance its
+    // surfaces moved covers less than kCoarsePixels at the chunk's nearest depth.
+    bool CoarseEnough(const GpuChunk& chunk, const Matrix& toView, float worldScale) const {
+        if (!CoarseFar || !chunk.CoarseIndexCount)
+            return false;
+        const float depth = NearestDepth(chunk.Bounds, toView);
+        return depth > 0 && chunk.CoarseError * worldScale * PixelScale < kCoarsePixels * depth;
+    }
+
     void DrawMesh(const MeshView& view, bool transparentToo) {
         const unsigned fill = view.Quality & scene::kFillMask;
+        const Matrix toView = view.Item->World * View;
+        const float worldScale = LargestScale(view.Item->World);
         for (const GpuChunk* chunk : VisibleChunks(view)) {
             glBindVertexArray(chunk->Vao);
             if (fill == scene::kFillPoints || fill == scene::kFillWireframe) {
@@ -353,6 +400,13 @@ struct GlRenderer::Impl {
                                    nullptr);
                     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, chunk->Triangles);
                 }
+                Triangles += chunk->TriangleCount;
+            } else if (CoarseEnough(*chunk, toView, worldScale)) {
+                SetGroup(chunk->Groups.front());
+                glDrawElements(
+                    GL_TRIANGLES, GLsizei(chunk->CoarseIndexCount), GL_UNSIGNED_INT,
+                    reinterpret_cast<void*>(std::uintptr_t(chunk->CoarseFirstIndex) * 4));
+                Triangles += chunk->CoarseIndexCount / 3;
             } else {
                 for (const DrawGroup& g : chunk->Groups) {
                     if ((g.Transparent && !transparentToo) || !g.IndexCount)
@@ -361,9 +415,9 @@ struct GlRenderer::Impl {
                     glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
                                    reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
                 }
+                Triangles += chunk->TriangleCount;
             }
             glBindVertexArray(0);
-            Triangles += chunk->TriangleCount;
         }
     }
 
@@ -468,6 +522,7 @@ struct GlRenderer::Impl {
         const Matrix camera = viewport.GetCamera()->WorldTransform();
         scene::Inverse(camera, View);
         ViewProj = View * Projection(viewport);
+        PixelScale = PixelsPerUnit(viewport);
         CameraPos = Row(camera, 3);
 
         SceneLists lists;
@@ -559,6 +614,11 @@ void GlRenderer::Install(scene::Device& device) {
 
 scene::Result GlRenderer::Draw(scene::Viewport& viewport, scene::Frame& scene) {
     return m_Impl->Draw(viewport, scene);
+}
+
+void GlRenderer::SetCoarseFar(bool on) {
+    m_Impl->CoarseFar = on;
+    m_Impl->Cache.SetCoarseCopies(on);
 }
 
 void GlRenderer::InvalidateAll() {

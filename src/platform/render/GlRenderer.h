@@ -42,6 +42,11 @@ public:
     // LastError()).
     scene::Result Draw(scene::Viewport& viewport, scene::Frame& scene);
 
+    // With on, a big mesh's chunks far from the camera are drawn from a coarse copy wherever no
+    // surface moves by more than a pixel: a turning view of a big cave keeps its pace. Off (the
+    // default) draws every triangle, for pictures that must be exact.
+    void SetCoarseFar(bool on);
+
     // Forgets every uploaded mesh and texture, so the next frame uploads them again.
     void InvalidateAll();
     // Number of mesh uploads since the renderer was built (first uploads and re-uploads).

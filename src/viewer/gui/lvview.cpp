@@ -72,6 +72,7 @@ public:
         const QSize size = this->size() * devicePixelRatio();
         if (!m_Renderer) {
             m_Renderer = std::make_unique<render::GlRenderer>();
+            m_Renderer->SetCoarseFar(true); // a big cave must stay easy to turn
             m_Size = QSize();
         }
         if (size != m_Size && size.width() > 0 && size.height() > 0)
