@@ -152,8 +152,7 @@ TEST(ViewTools, FindListsMatchesWithTheirSurveyAndShowsTheChosenInTheMiddle) {
     QApplication::setActiveWindow(find); // typing goes to the box, not to the view's keys
     QTest::keyClicks(find->FindEdit(), "1?.9*");
     // Surveys S10 and S11 ("S" only marks the name in the file), stations 9 and 90 to 99 each.
-    ASSERT_EQ(find->FindList()->topLevelItemCount(), 22)
-        << find->FindEdit()->text().toStdString();
+    ASSERT_EQ(find->FindList()->topLevelItemCount(), 22) << find->FindEdit()->text().toStdString();
     EXPECT_EQ(find->FindList()->topLevelItem(0)->text(0), "10.9");
     EXPECT_EQ(find->FindList()->topLevelItem(0)->text(1), "S10");
     EXPECT_EQ(find->CountDis()->text(), "22 stations");
@@ -184,8 +183,9 @@ TEST(ViewTools, TwoClickedStationsAreMeasuredInTheStatusBarInTheChosenUnits) {
     ASSERT_NE(read, nullptr);
     const std::uint32_t a = 1, b = std::uint32_t(stations.Count() - 2);
     click(a);
-    EXPECT_TRUE(read->text().startsWith("From " + QString::fromStdString(std::string(
-                                                       stations.Name(a))))) << read->text().toStdString();
+    EXPECT_TRUE(
+        read->text().startsWith("From " + QString::fromStdString(std::string(stations.Name(a)))))
+        << read->text().toStdString();
     click(b);
     const survey::T3DVector pa = stations.At(a).Position, pb = stations.At(b).Position;
     const double dx = pb.X - pa.X, dy = pb.Y - pa.Y, dz = pb.Z - pa.Z;

@@ -596,6 +596,7 @@ void TForm1::ConnectViewTools() {
     m_Tools->AddStatusField(*m_Status);
     m_Tools->ToolbarClick = [this](const QString& name) { ToolbarClick(name); };
     m_Tools->Changed = [this] { RequestRedraw(); };
+    m_Tools->SettingsChanged = [this] { SaveSettings(); }; // kept even if the program is killed
     Action("ProcessMnu")->setShortcut(QKeySequence::Open);
     Action("ExitMnu")->setShortcut(QKeySequence("Ctrl+Q"));
     Action("IndexMnu")->setShortcut(QKeySequence::HelpContents);
