@@ -106,7 +106,10 @@ void Turning(benchmark::State& state, bool names, bool overlays) {
 void BM_FrameWithoutNames(benchmark::State& state) {
     Turning(state, false, false);
 }
-BENCHMARK(BM_FrameWithoutNames)->Unit(benchmark::kMillisecond)->MinTime(3.0)->MeasureProcessCPUTime();
+BENCHMARK(BM_FrameWithoutNames)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->MeasureProcessCPUTime();
 
 void BM_FrameWithNames(benchmark::State& state) {
     Turning(state, true, false);
@@ -116,7 +119,10 @@ BENCHMARK(BM_FrameWithNames)->Unit(benchmark::kMillisecond)->MinTime(3.0)->Measu
 void BM_FrameWithAllOverlays(benchmark::State& state) {
     Turning(state, true, true);
 }
-BENCHMARK(BM_FrameWithAllOverlays)->Unit(benchmark::kMillisecond)->MinTime(3.0)->MeasureProcessCPUTime();
+BENCHMARK(BM_FrameWithAllOverlays)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->MeasureProcessCPUTime();
 
 void BM_PickStation(benchmark::State& state) {
     Cave& cave = TheCave();

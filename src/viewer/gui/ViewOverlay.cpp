@@ -158,8 +158,15 @@ void TViewOverlay::PaintLegend(QPainter& p, const TDepthLegend& legend, TLengthU
     p.setPen(QPen(QColor(0, 0, 0), ratio));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(right - width, first, width, band * double(n)));
+    // One decimal where the labelled boundaries lie less than ten units apart.
+    const double apart =
+        std::fabs(FromFeet(legend.Boundaries.front() - legend.Boundaries.back(), unit)) * step /
+        double(n);
+    const int decimals = apart < 10 ? 1 : 0;
     for (std::size_t i = 0; i <= n; i += step) {
-        const QString text = QString::number(FromFeet(legend.Boundaries[i], unit), 'f', 0);
+        const double value = FromFeet(legend.Boundaries[i], unit);
+        const double shown = std::round(value * std::pow(10, decimals)) / std::pow(10, decimals);
+        const QString text = QString::number(shown == 0 ? 0.0 : shown, 'f', decimals); // no "-0"
         const double y = first + band * double(i);
         OutlinedText(p,
                      QPointF(right - width - 4 * ratio - metrics.horizontalAdvance(text),
