@@ -1,6 +1,7 @@
 // lumora render: builds a plot file's cave as the viewer does and writes one picture of it,
 // drawn offscreen (no display needed).
 #include "CaveBuildCli.h"
+#include "OverlayFlags.h"
 #include "ViewFlags.h"
 
 #include "platform/Error.h"
@@ -17,6 +18,7 @@ struct TRenderArgs {
     std::string Output;
     TViewArgs View;
     bool Shots = false, Stations = false, Bbox = false;
+    TOverlayArgs Overlays;
 };
 
 void AddExtras(const TRenderArgs& args, TCliCave& cave, passage::TCaveProgress& progress,
@@ -38,6 +40,9 @@ void RunRender(const TRenderArgs& args) {
     StderrCaveProgress progress(args.Cave.Quiet);
     BuildCave(args.Cave, cave.Cave, progress, ui);
     AddExtras(args, cave, progress, ui);
+    std::unique_ptr<TCliOverlays> overlays;
+    if (TCliOverlays::Wanted(args.Overlays))
+        overlays = std::make_unique<TCliOverlays>(args.Overlays, cave.Scene, view, std::cout);
     view.WritePicture(args.Output);
     std::cout << view.WroteText(args.Output) << '\n';
 }
@@ -54,6 +59,7 @@ void AddRenderCommand(CLI::App& app) {
     command->add_flag("--shots", args->Shots, "Also draw the shot lines (blue)");
     command->add_flag("--stations", args->Stations, "Also draw the station markers (yellow)");
     command->add_flag("--bbox", args->Bbox, "Also draw the bounding box");
+    AddOverlayFlags(*command, args->Overlays);
     command->callback([args] { RunRender(*args); });
 }
 

@@ -2,12 +2,14 @@
 
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "viewer/ViewPresets.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 
 #include <cstdio>
+#include <map>
 
 namespace lumora::cli {
 
@@ -23,11 +25,28 @@ void SetUpDevice(scene::Root& root, scene::Device& device) {
     device.SetQuality(device.GetQuality() | scene::kShadeGouraud);
 }
 
+const std::map<std::string, viewer::TViewPreset> kViewNames = {
+    {"plan", viewer::TViewPreset::Plan},
+    {"north", viewer::TViewPreset::North},
+    {"east", viewer::TViewPreset::East},
+    {"south", viewer::TViewPreset::South},
+    {"west", viewer::TViewPreset::West}};
+
+viewer::TViewPreset ViewPresetOf(const std::string& name) {
+    return kViewNames.at(name);
+}
+
 // The model turned as the viewer's toolbar turns it: yaw about its own vertical axis, pitch
 // about the camera's horizontal axis during one step of the scene. A positive pitch tips the
 // model's top towards the camera, so that 90 looks straight down on the plan, north up and east
 // right (the scene's turn about that axis runs the other way, hence the sign).
 void TurnModel(const TViewArgs& args, viewer::TViewerScene& s) {
+    if (!args.View.empty() || args.Fit)
+        viewer::StopRotations(s); // as the viewer's view commands stop the spin
+    if (!args.View.empty())
+        s.CenterFrame->AddTransform(scene::Combine::Replace, viewer::PoseMatrix(viewer::PresetPose(
+                                                                 s, viewer::PoseOf(*s.CenterFrame),
+                                                                 ViewPresetOf(args.View))));
     if (args.Yaw != 0)
         viewer::RotateLocal(*s.CenterFrame, {0, 1, 0}, args.Yaw);
     if (args.Pitch != 0)
@@ -35,6 +54,10 @@ void TurnModel(const TViewArgs& args, viewer::TViewerScene& s) {
             s.SceneFrame->Move(1.0f);
             return true;
         });
+    if (args.Fit)
+        s.CenterFrame->AddTransform(
+            scene::Combine::Replace,
+            viewer::PoseMatrix(viewer::FitPose(s, viewer::PoseOf(*s.CenterFrame))));
 }
 
 // Encodes the picture in memory and writes it whole, so a full disk never leaves a truncated
@@ -67,6 +90,13 @@ void AddViewFlags(CLI::App& command, TViewArgs& args) {
                            Degrees(args.Pitch) +
                            "); positive brings its top into view: 90 looks down from above, "
                            "north up, east right");
+    command
+        .add_option("--view", args.View,
+                    "Start from a preset view: plan (from above, north up) or a profile "
+                    "facing north, east, south or west; --yaw and --pitch turn from there")
+        ->check(CLI::IsMember({"plan", "north", "east", "south", "west"}));
+    command.add_flag("--fit", args.Fit,
+                     "Scale and centre the model so that its box fills about 90 % of the picture");
 }
 
 void ParseSize(const std::string& text, int& width, int& height) {
@@ -115,6 +145,8 @@ TOffscreenView::~TOffscreenView() {
 
 void TOffscreenView::WritePicture(const std::string& fileName) {
     TurnModel(m_Args, m_Scene);
+    if (PlaceModel)
+        PlaceModel();
     if (m_Making.valid())
         m_Context = m_Making.get();
     m_Context->MakeCurrent();
@@ -124,6 +156,12 @@ void TOffscreenView::WritePicture(const std::string& fileName) {
     if (m_Scene.Viewport->Render(*m_Scene.SceneFrame) != scene::Result::Ok)
         throw Error("The picture could not be drawn: " + m_Renderer.LastError());
     m_Scene.Device->Update();
+    if (OverlayPicture) {
+        const QImage overlay = OverlayPicture();
+        if (!overlay.isNull() &&
+            !m_Overlay.Draw(overlay.constBits(), overlay.width(), overlay.height()))
+            throw Error("The overlays could not be drawn: " + m_Overlay.LastError());
+    }
     WritePng(m_Context->ReadImage(), fileName);
 }
 

@@ -1,13 +1,17 @@
 // The view flags of the commands that draw the viewer's scene into a PNG picture (render, rose):
-// --size, --yaw and --pitch, and the offscreen drawing itself.
+// --size, --yaw, --pitch, --view and --fit, and the offscreen drawing itself.
 #pragma once
 
+#include "platform/render/GlOverlay.h"
 #include "platform/render/GlRenderer.h"
 #include "platform/render/HeadlessContext.h"
 #include "viewer/Navigation.h"
 
 #include <CLI/CLI.hpp>
 
+#include <QImage>
+
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -17,9 +21,12 @@ namespace lumora::cli {
 struct TViewArgs {
     std::string Size = "1024x768";
     double Yaw = 0, Pitch = 0; // degrees
+    std::string View;          // "plan", "north", "east", "south", "west" or empty
+    bool Fit = false;          // the model's box fills about 90 % of the picture
 };
 
-// Adds --size, --yaw and --pitch; the help shows the values args holds as the defaults.
+// Adds --size, --yaw, --pitch, --view and --fit; the help shows the values args holds as the
+// defaults.
 void AddViewFlags(CLI::App& command, TViewArgs& args);
 // "WIDTHxHEIGHT", 1 to 16384 pixels each. Throws Error naming the text otherwise.
 void ParseSize(const std::string& text, int& width, int& height);
@@ -35,9 +42,14 @@ public:
     TOffscreenView(viewer::TViewerScene& scene, const TViewArgs& args);
     ~TOffscreenView();
 
-    // Turns the model as --yaw and --pitch say, draws one frame as the viewer's render loop does
-    // and writes it as a PNG file, whole or not at all. Throws WriteError "FILE: reason".
+    // Turns the model as --view, --yaw and --pitch say and fits it with --fit, draws one frame
+    // as the viewer's render loop does (with OverlayPicture over it when set) and writes it as a
+    // PNG file, whole or not at all. Throws WriteError "FILE: reason".
     void WritePicture(const std::string& fileName);
+    // Moves the model once it is turned and fitted, before it is drawn (centring on a station).
+    std::function<void()> PlaceModel;
+    // The overlays painted over the scene after it is drawn (a null picture: none).
+    std::function<QImage()> OverlayPicture;
     // "Wrote FILE (WxH, N triangles, RENDERER)".
     std::string WroteText(const std::string& fileName) const;
 
@@ -53,6 +65,7 @@ private:
     std::future<std::unique_ptr<render::HeadlessContext>> m_Making;
     std::unique_ptr<render::HeadlessContext> m_Context; // once made; outlives the renderer
     render::GlRenderer m_Renderer;
+    render::GlOverlay m_Overlay;
 };
 
 } // namespace lumora::cli

@@ -62,4 +62,9 @@ std::string TrianglesPerSecondText(double tps) {
     return tps < 0 && digits != "0" ? "-" + out : out;
 }
 
+void TRenderRates::Resume() {
+    m_LastRateTime = m_Clock();
+    m_Frames = 0;
+}
+
 } // namespace lumora::render

@@ -29,6 +29,9 @@ public:
     // frame, and after more than a second since the last rates works out new ones and returns
     // true.
     bool UpdateRates(std::uint32_t trianglesDrawn);
+    // Drawing starts again after a pause: the next rates count from now, so the time the view
+    // stood still does not lower them; the rates shown stay as they were until then.
+    void Resume();
     double FramesPerSecond() const { return m_Fps; }
     double TrianglesPerSecond() const { return m_Tps; }
 

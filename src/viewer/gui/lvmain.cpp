@@ -7,6 +7,8 @@
 #include "passage/gui/lvprogrs.h"
 #include "survey/PlotArray.h"
 #include "ui/gui/Reopen.h"
+#include "viewer/RedrawPolicy.h"
+#include "viewer/ViewSettings.h"
 #include "viewer/ViewerCave.h"
 #include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
@@ -19,10 +21,12 @@
 #include "viewer/gui/lvtordlg.h"
 #include "viewer/gui/lvtrans.h"
 #include "viewer/gui/lvview.h"
+#include "viewer/gui/lvviewtools.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -34,6 +38,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QThread>
@@ -94,6 +99,7 @@ public:
     void ClearModel() override {
         TViewerCave::ClearModel();
         m_W.SyncBoundingBoxMark();
+        m_W.m_Tools->ModelCleared();
     }
     void ApplyMeshOptions(passage::TPassageOptions& options) override {
         m_W.m_CaveMeshDlg->ApplyMeshOptions(options);
@@ -105,6 +111,8 @@ public:
         m_W.SetStationsChecked(false);
         m_W.RoseAvailable = plotLoaded;
         m_W.Action("RoseMnu")->setEnabled(plotLoaded);
+        m_W.m_Tools->CaveBuilt(plotLoaded);
+        m_W.RequestRedraw();
     }
 
 private:
@@ -134,17 +142,22 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     splash.close();
     CreateDialogs();
     ConnectCommands();
+    ConnectViewTools();
     m_Reopen->Load();
+    RestoreSettings();
+    QApplication::instance()->installEventFilter(this); // any input may change the picture
 }
 
 TForm1::~TForm1() {
+    if (QApplication::instance())
+        QApplication::instance()->removeEventFilter(this);
     m_Idle.stop();
     delete m_View; // the GL view releases its renderer while the scene still exists
     m_View = nullptr;
 }
 
 void TForm1::BuildLayout() {
-    resize(599, 406);
+    resize(599, 406); // RestoreSettings gives the window its size for this screen
     QMenu* reopenMenu = nullptr;
     m_Actions = BuildMenus(*menuBar(), reopenMenu);
     m_Reopen = new ui::TReopenMenu(this);
@@ -209,13 +222,17 @@ void TForm1::CreateDialogs() {
     connect(m_EditFrameDlg, &TEditFrameDlg::HelpTopic, this, help);
     connect(m_CaveMeshDlg, &passage::TCaveMeshDlg::HelpTopic, this, help);
     connect(m_TorusDlg, &TTorusDlg::ModelChanged, this, [this] {
+        m_Tools->ModelCleared();
         RefreshHierarchy();
         SyncBoundingBoxMark();
+        RequestRedraw();
     });
     m_RoseDlg = new analysis::TRoseDlg(Core, survey::PlotData(), this);
     connect(m_RoseDlg, &analysis::TRoseDlg::ModelChanged, this, [this] {
+        m_Tools->ModelCleared();
         RefreshHierarchy();
         SyncBoundingBoxMark();
+        RequestRedraw();
     });
 }
 
@@ -274,16 +291,34 @@ bool TForm1::event(QEvent* e) {
 }
 
 void TForm1::IdleStep() {
-    // Unthrottled while a model is shown; otherwise the loop only looks in now and then.
-    const int interval = Core.Scene.RenderEnabled ? 0 : 50;
-    if (m_Idle.interval() != interval)
-        m_Idle.setInterval(interval);
+    // Frames follow one another unthrottled while something moves; a still picture stops the
+    // loop until a change asks for a frame again.
+    if (!NeedsFrames()) {
+        m_Idle.stop();
+        return;
+    }
+    m_RedrawPending = false;
     RenderFrame();
+}
+
+bool TForm1::NeedsFrames() const {
+    return Core.Scene.RenderEnabled &&
+           (m_RedrawPending || KeepsDrawing(Core) || (m_Tools && m_Tools->Animating()));
+}
+
+void TForm1::RequestRedraw() {
+    m_RedrawPending = true;
+    if (!m_Idle.isActive()) {
+        m_Status->Rates.Resume(); // the still time does not count in the rates
+        m_Idle.start(0);
+    }
 }
 
 bool TForm1::RenderFrame() {
     if (!Core.Scene.RenderEnabled)
         return false;
+    if (m_Tools)
+        m_Tools->Step(); // a running view change moves the model first
     const bool drawn = m_View->DrawWith([this] { return RenderStep(Core); });
     if (drawn) {
         m_Status->UpdateStatus(Core.Scene, Core.Navigation);
@@ -436,6 +471,7 @@ void TForm1::RunCommand(const QString& name) {
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
+    RequestRedraw();
 }
 
 void TForm1::ToolbarClick(const QString& name) {
@@ -475,6 +511,7 @@ void TForm1::ToolbarClick(const QString& name) {
         CheckResult(Ui, ResetPositions(s));
     else if (name == "LookAtBtn")
         LookAt(Core.Look, Core.Joystick, s.CameraFrame, s.CenterFrame, s.SceneFrame);
+    RequestRedraw();
 }
 
 void TForm1::PageButton(const QString& name) {
@@ -506,6 +543,7 @@ void TForm1::PageButton(const QString& name) {
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
+    RequestRedraw();
 }
 
 int TForm1::OutPanelWidth() const {
@@ -548,6 +586,92 @@ bool TForm1::SaveBitmap(const QString& file) {
         return false;
     }
     return true;
+}
+
+// The tools beside the specified commands: their menu items, the keys, wheel and clicks over
+// the view, the overlays over each frame and the shortcuts of the specified commands.
+void TForm1::ConnectViewTools() {
+    m_Tools = new TViewTools(Core, this);
+    m_Tools->AddMenus(*menuBar(), m_Actions);
+    m_Tools->AddStatusField(*m_Status);
+    m_Tools->ToolbarClick = [this](const QString& name) { ToolbarClick(name); };
+    m_Tools->Changed = [this] { RequestRedraw(); };
+    m_Tools->SettingsChanged = [this] { SaveSettings(); }; // kept even if the program is killed
+    Action("ProcessMnu")->setShortcut(QKeySequence::Open);
+    Action("ExitMnu")->setShortcut(QKeySequence("Ctrl+Q"));
+    Action("IndexMnu")->setShortcut(QKeySequence::HelpContents);
+    m_View->OnKey = [this](int key, Qt::KeyboardModifiers modifiers) {
+        return m_Tools->Key(key, modifiers);
+    };
+    m_View->OnWheel = [this](int delta) { m_Tools->Wheel(delta); };
+    m_View->OnClick = [this](int x, int y) { m_Tools->Click(x, y, m_View->devicePixelRatioF()); };
+    m_View->OnExposed = [this] { RequestRedraw(); };
+    m_View->OverlayPicture = [this](double ratio) { return m_Tools->OverlayPicture(ratio); };
+    m_View->setFocus(); // the keys act on the view from the start
+}
+
+// The first start opens at the window's own size, grown with the screen's dots per inch; later
+// starts where the last one was left.
+void TForm1::RestoreSettings() {
+    TWindowPlacement placement;
+    try {
+        LoadViewSettings("lumora.ini", m_Tools->Settings(), placement);
+    } catch (const std::exception& e) {
+        Ui.Warning(e.what()); // the file cannot be read: the defaults stay
+    }
+    m_Tools->SyncMenus();
+    if (!placement.Known) {
+        const double scale = screen() ? screen()->logicalDotsPerInch() / 96.0 : 1.0;
+        resize(int(std::lround(599 * std::max(scale, 1.0))),
+               int(std::lround(406 * std::max(scale, 1.0))));
+        return;
+    }
+    setGeometry(placement.Left, placement.Top, placement.Width, placement.Height);
+    m_Splitter->setSizes(
+        {placement.HierarchyWidth, std::max(1, m_Splitter->width() - placement.HierarchyWidth)});
+    if (placement.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::SaveSettings() {
+    TWindowPlacement placement;
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    placement.Known = normal.width() > 0 && normal.height() > 0;
+    placement.Left = normal.x();
+    placement.Top = normal.y();
+    placement.Width = normal.width();
+    placement.Height = normal.height();
+    placement.Maximized = isMaximized();
+    placement.HierarchyWidth = std::clamp(OutPanelWidth(), 1, kOutPanelWidth);
+    try {
+        SaveViewSettings("lumora.ini", m_Tools->Settings(), placement);
+    } catch (const std::exception& e) {
+        Ui.Warning(e.what());
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+        RequestRedraw(); // a dialog's control may just have changed the scene
+        break;
+    case QEvent::MouseMove:
+        if (static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+            RequestRedraw(); // a drag
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace lumora::viewer

@@ -1,6 +1,6 @@
 // lvmain — the main window `TForm1` ("Lumora Viewer"): it wires the scene core, the toolbar,
-// the hierarchy panel, the view, the status bar, the menus and the dialogs together, and keeps
-// drawing frames whenever no input is pending.
+// the hierarchy panel, the view, the status bar, the menus and the dialogs together, and draws
+// frames while something changes; a still view is not drawn again.
 #pragma once
 
 #include "viewer/ViewerCore.h"
@@ -38,6 +38,7 @@ class TOutlinePanel;
 class TTorusDlg;
 class TTransDlg;
 class TViewPanel;
+class TViewTools;
 class TViewerStatus;
 
 // The warnings and errors of start-up, as the program shows them.
@@ -106,12 +107,24 @@ public:
     TEditFrameDlg* EditFrameDlg() const { return m_EditFrameDlg; }
     THelpWindow* Help() const { return m_Help; }
     analysis::TRoseDlg* RoseDlg() const { return m_RoseDlg; }
+    // Preset views, keys and wheel, overlays, find and measure.
+    TViewTools* Tools() const { return m_Tools; }
+    // Frames are wanted: a redraw was asked for, or something moves by itself (a spin, a view
+    // change, a look-at turn, a joystick).
+    bool NeedsFrames() const;
+    // One frame soon: the picture has changed.
+    void RequestRedraw();
+    // The window's place, size and hierarchy width and the overlay settings into "lumora.ini";
+    // a failure is shown as "FILE: reason". Also done when the window closes.
+    void SaveSettings();
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     class TWindowCave;
@@ -130,6 +143,8 @@ private:
     void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
     TScreenMetrics ScreenMetrics() const;
+    void ConnectViewTools();
+    void RestoreSettings();
 
     std::map<QString, QAction*> m_Actions;
     TNavToolbar* m_Toolbar = nullptr;
@@ -146,7 +161,9 @@ private:
     TAboutDlg* m_AboutDlg = nullptr;
     THelpWindow* m_Help = nullptr;
     analysis::TRoseDlg* m_RoseDlg = nullptr;
+    TViewTools* m_Tools = nullptr;
     QTimer m_Idle;
+    bool m_RedrawPending = false;
     bool m_ShotsChecked = false, m_StationsChecked = false;
     bool m_Building = false;
 };

@@ -1,15 +1,18 @@
 #include "viewer/gui/lvview.h"
 
+#include "platform/render/GlOverlay.h"
 #include "platform/render/GlRenderer.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWindow>
 
 namespace lumora::viewer {
@@ -43,6 +46,8 @@ class TGlView : public QWindow {
 public:
     explicit TGlView(TViewerScene& scene) : m_Scene(scene) {
         setSurfaceType(QWindow::OpenGLSurface);
+        // The keyboard stays with the panel, where the window's shortcuts reach it.
+        setFlag(Qt::WindowDoesNotAcceptFocus);
         setFormat(QSurfaceFormat::defaultFormat());
         m_Context.setFormat(QSurfaceFormat::defaultFormat());
         m_Context.create();
@@ -58,10 +63,12 @@ public:
         surface.setFormat(m_Context.format());
         surface.create();
         if (m_Context.makeCurrent(this) || m_Context.makeCurrent(&surface)) {
+            m_Overlay.reset();
             m_Renderer.reset();
             m_Context.doneCurrent();
         } else {
-            m_Renderer.release(); // no context left to free its objects with
+            m_Overlay.release(); // no context left to free their objects with
+            m_Renderer.release();
         }
     }
     // Makes the context current on the window (the renderer is built the first time); false
@@ -80,6 +87,16 @@ public:
         return true;
     }
     void Present() { m_Context.swapBuffers(this); }
+    // Blends the overlays' picture over what was drawn (the context is current).
+    void DrawOverlay(const QImage& picture) {
+        if (picture.isNull())
+            return;
+        if (!m_Overlay)
+            m_Overlay = std::make_unique<render::GlOverlay>();
+        m_Overlay->Draw(picture.constBits(), picture.width(), picture.height());
+    }
+    // Called when the window is shown or resized while a model is there.
+    std::function<void()> Exposed;
     // The back buffer as a picture (read before Present).
     QImage ReadBack() {
         const QSize size = m_Size;
@@ -96,6 +113,8 @@ protected:
             m_Context.functions()->glClearColor(0.25f, 0.25f, 0.25f, 1.0f);
             m_Context.functions()->glClear(GL_COLOR_BUFFER_BIT);
             Present();
+        } else if (isExposed() && m_Scene.RenderEnabled && Exposed) {
+            Exposed();
         }
     }
 
@@ -131,12 +150,14 @@ private:
     TViewerScene& m_Scene;
     QOpenGLContext m_Context;
     std::unique_ptr<render::GlRenderer> m_Renderer;
+    std::unique_ptr<render::GlOverlay> m_Overlay;
     QSize m_Size;
 };
 
 TViewPanel::TViewPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("XScreen");
     setMouseTracking(false);
+    setFocusPolicy(Qt::StrongFocus); // the arrow keys and the others act on the view
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     setAutoFillBackground(true);
@@ -149,9 +170,14 @@ TViewPanel::~TViewPanel() = default;
 
 void TViewPanel::ShowGlView(TViewerScene& scene) {
     m_GlView = new TGlView(scene);
+    m_GlView->Exposed = [this] {
+        if (OnExposed)
+            OnExposed();
+    };
     QWidget* container = QWidget::createWindowContainer(m_GlView, this);
     container->setObjectName("GlView");
-    m_GlView->installEventFilter(this); // its mouse events go to the navigation as the panel's
+    container->setFocusPolicy(Qt::NoFocus); // the panel keeps the keyboard
+    m_GlView->installEventFilter(this);     // its mouse events go to the navigation as the panel's
     layout()->addWidget(container);
 }
 
@@ -175,8 +201,15 @@ bool TViewPanel::DrawWith(const std::function<bool()>& draw) {
     if (!m_GlView->MakeCurrent())
         return false;
     const bool drawn = draw();
+    if (drawn)
+        BlendOverlay();
     m_GlView->Present();
     return drawn;
+}
+
+void TViewPanel::BlendOverlay() {
+    if (OverlayPicture && m_GlView)
+        m_GlView->DrawOverlay(OverlayPicture(m_GlView->devicePixelRatio()));
 }
 
 QImage TViewPanel::Grab(const std::function<bool()>& draw) {
@@ -186,7 +219,8 @@ QImage TViewPanel::Grab(const std::function<bool()>& draw) {
     }
     if (!m_GlView->MakeCurrent())
         return {};
-    draw();
+    if (draw())
+        BlendOverlay();
     QImage image = m_GlView->ReadBack();
     m_GlView->Present();
     return image;
@@ -219,6 +253,12 @@ bool TViewPanel::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseMove:
             mouseMoveEvent(static_cast<QMouseEvent*>(event));
             return true;
+        case QEvent::KeyPress:
+            keyPressEvent(static_cast<QKeyEvent*>(event));
+            return event->isAccepted();
+        case QEvent::Wheel:
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
         default:
             break;
         }
@@ -227,6 +267,9 @@ bool TViewPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TViewPanel::mousePressEvent(QMouseEvent* e) {
+    setFocus(Qt::MouseFocusReason);
+    m_PressAt = e->position().toPoint();
+    m_ClickPossible = e->buttons() == Qt::LeftButton && e->modifiers() == Qt::NoModifier;
     if (OnMouseButton)
         OnMouseButton(e->position().toPoint().x(), e->position().toPoint().y(),
                       MouseStateOf(e->buttons(), e->modifiers(), false));
@@ -236,6 +279,29 @@ void TViewPanel::mouseReleaseEvent(QMouseEvent* e) {
     if (OnMouseButton)
         OnMouseButton(e->position().toPoint().x(), e->position().toPoint().y(),
                       MouseStateOf(e->buttons(), e->modifiers(), false));
+    // A click picks: the pointer stayed within a few pixels of the press, nothing else held.
+    const QPoint at = e->position().toPoint();
+    if (m_ClickPossible && e->button() == Qt::LeftButton && e->buttons() == Qt::NoButton &&
+        (at - m_PressAt).manhattanLength() <= 4 && OnClick)
+        OnClick(at.x(), at.y());
+    m_ClickPossible = false;
+}
+
+void TViewPanel::keyPressEvent(QKeyEvent* e) {
+    if (OnKey && OnKey(e->key(), e->modifiers()))
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TViewPanel::wheelEvent(QWheelEvent* e) {
+    // Fine-grained wheels send parts of a notch: they add up to whole notches.
+    m_WheelRest += e->angleDelta().y();
+    const int notches = m_WheelRest / 120;
+    m_WheelRest -= notches * 120;
+    if (notches != 0 && OnWheel)
+        OnWheel(notches * 120);
+    e->accept();
 }
 
 void TViewPanel::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -245,6 +311,8 @@ void TViewPanel::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void TViewPanel::mouseMoveEvent(QMouseEvent* e) {
+    if ((e->position().toPoint() - m_PressAt).manhattanLength() > 4)
+        m_ClickPossible = false; // a drag, not a click
     if (OnMouseMove)
         OnMouseMove(e->position().toPoint().x(), e->position().toPoint().y(),
                     MouseStateOf(e->buttons(), e->modifiers(), false));

@@ -1,6 +1,7 @@
 // lvview — the view panel `XScreen`: the OpenGL view the scene is drawn into, or, where no
 // OpenGL 3.3 context can be made, a notice saying so; mouse presses, releases and drags over it
-// go to the navigation.
+// go to the navigation, and its keys, wheel and plain clicks to the view tools; the overlays are
+// blended over each frame drawn.
 #pragma once
 
 #include "viewer/Navigation.h"
@@ -43,6 +44,18 @@ public:
 
     std::function<void(int x, int y, const TMouseState&)> OnMouseButton;
     std::function<void(int x, int y, const TMouseState&)> OnMouseMove;
+    // A key pressed over the view; true when it was used.
+    std::function<bool(int key, Qt::KeyboardModifiers modifiers)> OnKey;
+    // The wheel turned by delta (120 a notch, positive away from the user).
+    std::function<void(int delta)> OnWheel;
+    // The left button pressed and released at one place with no key held (pixels of the view,
+    // device independent).
+    std::function<void(int x, int y)> OnClick;
+    // The view was shown or resized and needs a frame.
+    std::function<void()> OnExposed;
+    // The overlays to blend over a frame just drawn, painted for the screen's pixel ratio (a
+    // null picture: none).
+    std::function<QImage(double ratio)> OverlayPicture;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,8 +63,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void BlendOverlay();
+    QPoint m_PressAt;
+    bool m_ClickPossible = false;
+    int m_WheelRest = 0;
     TGlView* m_GlView = nullptr;
     QLabel* m_Notice = nullptr;
 };
