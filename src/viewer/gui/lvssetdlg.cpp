@@ -84,7 +84,7 @@ TSceneSetDlg::TSceneSetDlg(TViewerCore& core, QWidget* parent) : QDialog(parent)
     auto* help = Button("HelpBtn", "Help");
     ui::SetHelpIcon(*help);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(7); });
+    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kSceneSettingsTopic); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(close);
@@ -201,7 +201,7 @@ TEditLightDlg::TEditLightDlg(QWidget* parent) : QDialog(parent) {
     ui::SetHelpIcon(*help);
     connect(apply, &QPushButton::clicked, this, &TEditLightDlg::ApplyBtnClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(4); });
+    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kEditLightTopic); });
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {apply, close, help})
         buttons->addWidget(b);
@@ -256,7 +256,7 @@ TMaterialDlg::TMaterialDlg(TViewerCore& core, QWidget* parent) : QDialog(parent)
     ui::SetHelpIcon(*help);
     connect(set, &QPushButton::clicked, this, &TMaterialDlg::SetMaterialsBtnClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(2); });
+    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kMaterialsTopic); });
     auto* groups = new QHBoxLayout;
     for (QGroupBox* box : {emissive, reflections, misc})
         groups->addWidget(box);

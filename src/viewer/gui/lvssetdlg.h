@@ -19,6 +19,9 @@ class QSpinBox;
 
 namespace lumora::viewer {
 
+// Help topics of the manual's section on scene settings, lights, materials and shadows.
+constexpr int kSceneSettingsTopic = 12, kEditLightTopic = 13, kMaterialsTopic = 14;
+
 // The colour and file choosers of the dialogs; tests put their own answers in.
 struct TChoosers {
     std::function<QColor(QWidget* parent)> Color;
