@@ -5,9 +5,9 @@
 #include "viewer/gui/lvssetdlg.h"
 #include "viewer/gui/lvtordlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
