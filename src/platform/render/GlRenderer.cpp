@@ -410,7 +410,7 @@ struct GlRenderer::Impl {
         if (!run.Buffer)
             glGenBuffers(1, &run.Buffer);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, run.Buffer);
-        if (stale || !run.Source) {
+        if (stale) {
             SortFarToNear(gpu.TransparentCentres, gpu.TransparentIndices, toCamera, SortScratch);
             glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(SortScratch.size() * 4),
                          SortScratch.data(), GL_STREAM_DRAW);
