@@ -8,21 +8,72 @@
 #include <QByteArray>
 #include <QImage>
 
+#include "viewer/lvdevice.h"
+
 #include <cstdio>
+#include <iostream>
 #include <map>
 
 namespace lumora::cli {
 
 namespace {
 
-// The device the viewer creates on a 32-bit screen.
-void SetUpDevice(scene::Root& root, scene::Device& device) {
-    device.SetRenderMode(3);
-    device.SetShades(256);
-    root.SetDefaultTextureColors(64);
-    root.SetDefaultTextureShades(256);
-    device.SetDither(false);
-    device.SetQuality(device.GetQuality() | scene::kShadeGouraud);
+template <typename T>
+T Choice(const char* flag, const std::string& text, const std::map<std::string, T>& choices) {
+    const auto it = choices.find(text);
+    if (it == choices.end())
+        throw Error(std::string(flag) + ": \"" + text + "\" is not one of the choices");
+    return it->second;
+}
+
+void AddLookFlags(CLI::App& command, TLookArgs& look) {
+    command.add_option("--fill", look.Fill,
+                       "Display mesh as points, wire or solid (default solid)");
+    command.add_option("--shading", look.Shading,
+                       "Shading flat, gouraud or phong (default gouraud)");
+    command.add_option("--show", look.Show,
+                       "Sides of the faces shown: outside, inside or both (default outside)");
+    command.add_flag("--dither", look.Dither, "Dithering on");
+    command.add_flag("--filter", look.Filter, "Texture filtering (linear) on");
+    command.add_option("--ambient", look.Scene.Ambient, "Ambient light level 0 to 1 (default 0.1)")
+        ->check(CLI::Range(0.0, 1.0));
+    command.add_option("--background", look.Background,
+                       "Background colour RRGGBB (default 404040)");
+    command.add_option("--background-image", look.BackgroundImage,
+                       "Picture file (BMP, PPM, PNG, JPEG) behind the model");
+    command.add_option("--fog", look.Fog, "Fog: linear, exp or exp2 (default none)");
+    command.add_option("--fog-start", look.Scene.FogStart, "Linear fog start (default 1)");
+    command.add_option("--fog-end", look.Scene.FogEnd, "Linear fog end (default 10)");
+    command.add_option("--fog-density", look.Scene.FogDensity,
+                       "Exponential fog density (default 1)");
+    command.add_option("--fog-color", look.FogColor, "Fog colour RRGGBB (default 000000)");
+    command.add_option("--light", look.Light,
+                       "Type of the direct light: ambient, point, spot, directional or parallel "
+                       "(default directional)");
+}
+
+// The display modes of the flags on the device.
+void ApplyDisplayFlags(const TLookArgs& look, scene::Device& device) {
+    using namespace viewer;
+    TDisplayModes modes = ReadDisplayModes(device);
+    if (!look.Fill.empty())
+        modes.Fill = Choice<TFillMode>("--fill", look.Fill,
+                                       {{"points", TFillMode::Points},
+                                        {"wire", TFillMode::WireFrame},
+                                        {"solid", TFillMode::Solid}});
+    if (!look.Shading.empty())
+        modes.Shading = Choice<TShadeMode>("--shading", look.Shading,
+                                           {{"flat", TShadeMode::Flat},
+                                            {"gouraud", TShadeMode::Gouraud},
+                                            {"phong", TShadeMode::Phong}});
+    if (!look.Show.empty())
+        modes.Show = Choice<TShowSides>("--show", look.Show,
+                                        {{"outside", TShowSides::Outside},
+                                         {"inside", TShowSides::Inside},
+                                         {"both", TShowSides::Both}});
+    modes.Dithering = look.Dither;
+    modes.TextureFiltering = look.Filter;
+    ApplyDisplayModes(device, modes);
 }
 
 const std::map<std::string, viewer::TViewPreset> kViewNames = {
@@ -97,6 +148,22 @@ void AddViewFlags(CLI::App& command, TViewArgs& args) {
         ->check(CLI::IsMember({"plan", "north", "east", "south", "west"}));
     command.add_flag("--fit", args.Fit,
                      "Scale and centre the model so that its box fills about 90 % of the picture");
+    command
+        .add_option("--samples", args.Samples,
+                    "Samples per pixel for anti-aliasing (default " + std::to_string(args.Samples) +
+                        "; 1 draws without)")
+        ->check(CLI::Range(1, 64));
+    AddLookFlags(command, args.Look);
+}
+
+std::uint32_t ParseColor(const std::string& flag, const std::string& text) {
+    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    unsigned value = 0;
+    char rest = 0;
+    if (digits.size() != 6 || std::sscanf(digits.c_str(), "%6x%c", &value, &rest) != 1)
+        throw Error(flag + ": \"" + text + "\" is not a colour RRGGBB");
+    const unsigned r = value >> 16, g = (value >> 8) & 0xFF, b = value & 0xFF;
+    return r | g << 8 | b << 16;
 }
 
 void ParseSize(const std::string& text, int& width, int& height) {
@@ -120,15 +187,48 @@ TOffscreenView::TSize TOffscreenView::SizeOf(const TViewArgs& args) {
 
 TOffscreenView::TOffscreenView(viewer::TViewerScene& scene, const TViewArgs& args)
     : m_Scene(scene), m_Args(args), m_Size(SizeOf(args)) {
-    m_Making = std::async(std::launch::async, [size = m_Size] {
-        auto made = std::make_unique<render::HeadlessContext>(size.Width, size.Height);
+    m_Making = std::async(std::launch::async, [size = m_Size, samples = args.Samples] {
+        auto made = std::make_unique<render::HeadlessContext>(size.Width, size.Height, samples);
         made->Release(); // to be made current on the drawing thread
         return made;
     });
     if (!scene::Succeeded(viewer::InitScene(m_Scene, m_Size.Width, m_Size.Height)))
         throw Error("The viewer's scene could not be made");
     m_Renderer.Install(*m_Scene.Device);
-    SetUpDevice(m_Scene.RMRoot, *m_Scene.Device);
+    viewer::ApplyDepthSettings(m_Scene, 32);
+    ApplyLook();
+}
+
+void TOffscreenView::ApplyLook() {
+    using namespace viewer;
+    const TLookArgs& look = m_Args.Look;
+    ApplyDisplayFlags(look, *m_Scene.Device);
+    TSceneSettings settings = look.Scene;
+    settings.FogEnable = !look.Fog.empty();
+    if (settings.FogEnable)
+        settings.FogMode = Choice<scene::FogMode>("--fog", look.Fog,
+                                                  {{"linear", scene::FogMode::Linear},
+                                                   {"exp", scene::FogMode::Exponential},
+                                                   {"exp2", scene::FogMode::ExponentialSquared}});
+    ApplySceneSettings(m_Scene, settings);
+    if (!look.FogColor.empty())
+        SetFogColor(m_Scene, ParseColor("--fog-color", look.FogColor));
+    if (!look.Background.empty())
+        m_Scene.BackgroundColor = ParseColor("--background", look.Background);
+    SetBackgroundColor(m_Scene, m_Scene.BackgroundColor);
+    if (!look.BackgroundImage.empty()) {
+        scene::TexturePtr picture;
+        const scene::Result loaded = m_Scene.RMRoot.LoadTexture(look.BackgroundImage, picture);
+        if (!scene::Succeeded(loaded))
+            throw Error(FileFailureText(look.BackgroundImage, loaded));
+        m_Scene.SceneFrame->SetSceneBackgroundImage(picture);
+    }
+    if (!look.Light.empty())
+        SetLightType(
+            *m_Scene.DirectLight,
+            Choice<int>(
+                "--light", look.Light,
+                {{"ambient", 0}, {"point", 1}, {"spot", 2}, {"directional", 3}, {"parallel", 4}}));
 }
 
 TOffscreenView::~TOffscreenView() {
@@ -147,8 +247,12 @@ void TOffscreenView::WritePicture(const std::string& fileName) {
     TurnModel(m_Args, m_Scene);
     if (PlaceModel)
         PlaceModel();
-    if (m_Making.valid())
+    if (m_Making.valid()) {
         m_Context = m_Making.get();
+        if (m_Context->Samples() < m_Args.Samples)
+            std::cerr << "lumora: this OpenGL driver cannot draw " << m_Args.Samples
+                      << " samples per pixel; drawn with " << m_Context->Samples() << "\n";
+    }
     m_Context->MakeCurrent();
     // One step of the viewer's render loop: move the scene once, clear, draw, present.
     m_Scene.SceneFrame->Move(1.0f);

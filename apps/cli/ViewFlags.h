@@ -1,11 +1,14 @@
 // The view flags of the commands that draw the viewer's scene into a PNG picture (render, rose):
-// --size, --yaw, --pitch, --view and --fit, and the offscreen drawing itself.
+// --size, --yaw, --pitch, --view and --fit, anti-aliasing, the display modes, lights, fog and
+// background, and the offscreen drawing itself.
 #pragma once
 
 #include "platform/render/GlOverlay.h"
 #include "platform/render/GlRenderer.h"
 #include "platform/render/HeadlessContext.h"
 #include "viewer/Navigation.h"
+#include "viewer/lvrender.h"
+#include "viewer/lvsset.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,16 +21,32 @@
 
 namespace lumora::cli {
 
+// How the scene looks: the "Display Modes" and "Scene Settings" of the viewer and the type of the
+// direct light. Empty texts keep what the viewer starts with.
+struct TLookArgs {
+    std::string Fill, Shading, Show; // "points", "wire", "solid"; "flat", ...; "outside", ...
+    bool Dither = false, Filter = false;
+    viewer::TSceneSettings Scene;
+    std::string Fog; // "linear", "exp", "exp2"; empty: no fog
+    std::string FogColor, Background, BackgroundImage, Light;
+};
+
 struct TViewArgs {
     std::string Size = "1024x768";
     double Yaw = 0, Pitch = 0; // degrees
     std::string View;          // "plan", "north", "east", "south", "west" or empty
     bool Fit = false;          // the model's box fills about 90 % of the picture
+    int Samples = 4;           // per pixel; 1 draws without anti-aliasing
+    TLookArgs Look;
 };
 
-// Adds --size, --yaw, --pitch, --view and --fit; the help shows the values args holds as the
-// defaults.
+// Adds --size, --yaw, --pitch, --view, --fit, --samples and the look flags (--fill, --shading,
+// --show, --dither, --filter, --ambient, --background, --background-image, --fog, --fog-start,
+// --fog-end, --fog-density, --fog-color, --light); the help shows the defaults.
 void AddViewFlags(CLI::App& command, TViewArgs& args);
+// A colour given as RRGGBB or #RRGGBB (hexadecimal) as a framework colour 0x00BBGGRR. Throws
+// Error naming the flag and the text otherwise.
+std::uint32_t ParseColor(const std::string& flag, const std::string& text);
 // "WIDTHxHEIGHT", 1 to 16384 pixels each. Throws Error naming the text otherwise.
 void ParseSize(const std::string& text, int& width, int& height);
 // Throws WriteError "FILE: reason" when fileName cannot be written (before any work is done).
@@ -58,6 +77,7 @@ private:
         int Width = 0, Height = 0;
     };
     static TSize SizeOf(const TViewArgs& args);
+    void ApplyLook();
 
     viewer::TViewerScene& m_Scene;
     TViewArgs m_Args;

@@ -4,6 +4,7 @@
 
 #include "viewer/LookAt.h"
 #include "viewer/Navigation.h"
+#include "viewer/lvdevice.h"
 #include "viewer/lvoutlin.h"
 #include "viewer/lvtxture.h"
 
@@ -19,6 +20,9 @@ struct TViewerCore {
     TJoystickMotion Joystick;
     THierarchy Hierarchy;
     TTextures Textures;
+    // The drivers found at start-up and which of them can draw in this run.
+    render::TDriverTable Drivers;
+    TDriverContext DriverContext;
     // The mesh builder of the last mesh file or test object.
     scene::MeshBuilderPtr LoadedBuilder;
     // A joystick is read each drawn frame (its step then turns a look-at turn itself).

@@ -48,7 +48,7 @@ std::vector<TRow> ReadCsv(const std::string& file) {
 }
 
 CommandResult Rose(const std::string& arguments) {
-    return RunCommand(LumoraCli() + " rose -q " + arguments);
+    return RunCommand(LumoraCli() + " rose -q --samples 1 " + arguments);
 }
 
 // Shots whose cells are known, in a cave 40 feet deep (4 layers of 10 feet):

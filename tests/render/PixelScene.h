@@ -28,7 +28,8 @@ namespace lumora::test {
 
 class PixelScene {
 public:
-    explicit PixelScene(int width = 160, int height = 120);
+    // samples above 1 draw multisampled (anti-aliased).
+    explicit PixelScene(int width = 160, int height = 120, int samples = 1);
 
     // Draws one frame and reads it back.
     QImage Draw();
@@ -55,7 +56,8 @@ QRgb CentrePixel(const QImage& image);
 // Writes the image into the test's build folder when it fails, so a person can look.
 void KeepImage(const QImage& image, const std::string& name);
 
-inline PixelScene::PixelScene(int width, int height) : Context(width, height) {
+inline PixelScene::PixelScene(int width, int height, int samples)
+    : Context(width, height, samples) {
     Root.CreateDevice(width, height, Device);
     Renderer.Install(*Device);
     Device->SetQuality(scene::kShadeGouraud | scene::kLightOn | scene::kFillSolid);

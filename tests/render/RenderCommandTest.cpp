@@ -18,8 +18,8 @@ std::string GeneratedCave(const TempDir& dir, int stations = 300) {
 
 QImage Render(const TempDir& dir, const std::string& plot, const std::string& flags) {
     const std::string png = dir.File("view.png");
-    const CommandResult run = RunCommand(LumoraCli() + " render -q " + ShellQuote(plot) + " -o " +
-                                         ShellQuote(png) + " " + flags);
+    const CommandResult run = RunCommand(LumoraCli() + " render -q --samples 1 " +
+                                         ShellQuote(plot) + " -o " + ShellQuote(png) + " " + flags);
     EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
     return QImage(QString::fromStdString(png));
 }
@@ -133,6 +133,45 @@ TEST(RenderCommand, TurningTheModelChangesThePicture) {
     const QImage side = Render(dir, cave, "--size 160x120");
     const QImage turned = Render(dir, cave, "--size 160x120 --yaw 90 --pitch 45");
     EXPECT_NE(side, turned);
+}
+
+TEST(RenderCommand, LookFlagsChangeBackgroundFillAndFog) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const std::string cave = GeneratedCave(dir);
+    const std::string view = "--size 320x240 --pitch 80 ";
+    const QImage solid = Render(dir, cave, view + "--background ff8000");
+    EXPECT_EQ(solid.pixel(0, 0), qRgb(255, 128, 0));
+    const QImage points = Render(dir, cave, view + "--fill points");
+    EXPECT_LT(Share(points, Reddish) * 3, Share(solid, Reddish));
+    // Fog nearer than the model and as thick as can be: the cave takes the fog's colour.
+    const QImage fogged =
+        Render(dir, cave, view + "--fog linear --fog-start 0 --fog-end 1 --fog-color 00ff00");
+    EXPECT_EQ(Share(fogged, Reddish), 0.0);
+    EXPECT_GT(ShareOfColor(fogged, qRgb(0, 255, 0), 0), 0.003);
+}
+
+TEST(RenderCommand, HalfTransparentCaveAndItsShadowAreDrawn) {
+    LUMORA_REQUIRE_EGL();
+    TempDir dir;
+    const std::string cave = GeneratedCave(dir);
+    const QImage solid = Render(dir, cave, "--size 320x240 --pitch 30");
+    const QImage glass =
+        Render(dir, cave, "--size 320x240 --pitch 30 --transparency 50 --shadow 1");
+    KeepImage(glass, "RenderCommand_Glass");
+    EXPECT_NE(solid, glass);
+    EXPECT_GT(ShareOfColor(glass, qRgb(0, 0, 0), 0), 0.001); // the shadow
+}
+
+TEST(RenderCommand, RejectsALookFlagOutsideItsChoices) {
+    TempDir dir;
+    const std::string cave = GeneratedCave(dir, 20);
+    for (const std::string flags : {"--fog-color blue", "--fill dots", "--samples 0"}) {
+        const CommandResult run = RunCommand(LumoraCli() + " render -q " + ShellQuote(cave) +
+                                             " -o " + ShellQuote(dir.File("x.png")) + " " + flags);
+        EXPECT_EQ(run.ExitCode, flags == "--samples 0" ? 105 : 1) << flags << run.Err;
+        EXPECT_NE(run.Err.find(flags.substr(0, flags.find(' '))), std::string::npos) << run.Err;
+    }
 }
 
 TEST(RenderCommand, RejectsAMalformedSize) {

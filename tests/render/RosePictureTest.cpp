@@ -32,8 +32,9 @@ std::string FullLayers(const TempDir& dir) {
 
 QImage Rose(const TempDir& dir, const std::string& flags) {
     const std::string png = dir.File("rose.png");
-    const CommandResult run = RunCommand(LumoraCli() + " rose -q " + ShellQuote(FullLayers(dir)) +
-                                         " -o " + ShellQuote(png) + " --size 320x320 " + flags);
+    const CommandResult run =
+        RunCommand(LumoraCli() + " rose -q --samples 1 " + ShellQuote(FullLayers(dir)) + " -o " +
+                   ShellQuote(png) + " --size 320x320 " + flags);
     EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
     return QImage(QString::fromStdString(png));
 }
@@ -121,7 +122,8 @@ TEST(RosePicture, FromAboveTheCardsNorthIsUp) {
                     "M 0 0 5 A0 P -9 -9 -9 -9\r\nD 0 3 5 A1 P -9 -9 -9 -9\r\n"
                     "X 0 100 0 100 0 10\r\n");
     const std::string png = dir.File("top.png");
-    ASSERT_EQ(RunCommand(LumoraCli() + " rose -q " + ShellQuote(plot) + " -o " + ShellQuote(png) +
+    ASSERT_EQ(RunCommand(LumoraCli() + " rose -q --samples 1 " + ShellQuote(plot) + " -o " +
+                         ShellQuote(png) +
                          " --size 400x400 --pitch 90 --layers 2 --petals 36 --no-rainbow")
                   .ExitCode,
               0);

@@ -126,6 +126,11 @@ void Upload(GpuChunk& gpu, const std::vector<GpuVertex>& corners,
     gpu.LineIndexCount = static_cast<std::uint32_t>(lines.size());
 }
 
+// The packed colours of the scene carry alpha 254 for an opaque face: only less is see-through.
+bool IsTransparent(scene::Color color) {
+    return scene::ColorAlpha(color) < 254;
+}
+
 struct GroupKey {
     const scene::Texture* GroupTexture;
     const scene::Material* GroupMaterial;
@@ -139,7 +144,7 @@ std::vector<std::uint16_t> GroupFaces(const scene::MeshBuilder& mesh, std::size_
     std::size_t current = 0;
     for (std::size_t f = first; f < last; ++f) {
         const GroupKey key{mesh.FaceTexture(f).get(), mesh.FaceMaterial(f).get(),
-                           scene::ColorAlpha(mesh.FaceColor(f)) < 255};
+                           IsTransparent(mesh.FaceColor(f))};
         auto same = [&](const DrawGroup& g) {
             return g.GroupTexture == key.GroupTexture && g.GroupMaterial == key.GroupMaterial &&
                    g.Transparent == key.Transparent;
@@ -438,7 +443,7 @@ void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines)
             AddEdges({triangles[i], triangles[i + 1], triangles[i + 2]}, lines);
     Resize(gpu, 1);
     GpuChunk& chunk = gpu.Chunks.front();
-    const bool transparent = scene::ColorAlpha(mesh.GetColor()) < 255;
+    const bool transparent = IsTransparent(mesh.GetColor());
     chunk.Groups = {{nullptr, nullptr, transparent, 0, std::uint32_t(triangles.size())}};
     chunk.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
     chunk.Bounds = CornerBounds(corners);

@@ -2,11 +2,14 @@
 
 #include "platform/render/GlMeshCache.h"
 #include "platform/render/GlProgram.h"
+#include "platform/render/TransparentOrder.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <map>
 #include <numeric>
 
 namespace lumora::render {
@@ -179,6 +182,27 @@ float LargestScale(const Matrix& m) {
 // A coarse copy is drawn when no surface of it moves by more than this on the screen.
 constexpr float kCoarsePixels = 0.75f;
 
+// A chunk's transparent triangle indices in the order of the last view that drew them, kept in
+// a buffer of their own so that a still view is not sorted again.
+struct SortedRun {
+    GLuint Buffer = 0;
+    std::uint64_t Signature = 0;
+    const std::uint32_t* Source = nullptr; // the chunk's transparent indices it was sorted from
+    Matrix ToCamera;
+    bool Seen = false;
+};
+
+// A chunk with transparent triangles, with the camera depth of its box's centre.
+struct TransparentChunk {
+    const MeshView* View;
+    std::size_t Index;
+    float Depth;
+};
+
+bool SameMatrix(const Matrix& a, const Matrix& b) {
+    return a.M == b.M;
+}
+
 } // namespace
 
 struct GlRenderer::Impl {
@@ -196,8 +220,12 @@ struct GlRenderer::Impl {
     float PixelScale = 1;
     bool CoarseFar = false;
     std::uint32_t Triangles = 0;
+    std::map<std::pair<const GpuMesh*, std::size_t>, SortedRun> Runs;
+    std::vector<std::uint32_t> SortScratch;
 
     ~Impl() {
+        for (auto& [key, run] : Runs)
+            glDeleteBuffers(1, &run.Buffer);
         if (Program.Id)
             glDeleteProgram(Program.Id);
         if (Background.Id)
@@ -421,41 +449,72 @@ struct GlRenderer::Impl {
         }
     }
 
-    // Transparent triangles far to near, blended over what is drawn.
-    void DrawSortedTransparent(const MeshView& view) {
-        for (const GpuChunk* chunk : VisibleChunks(view))
-            if (!chunk->TransparentIndices.empty())
-                DrawSortedTransparent(view, *chunk);
-    }
-
-    void DrawSortedTransparent(const MeshView& view, const GpuChunk& gpu) {
-        const std::size_t count = gpu.TransparentCentres.size();
+    // The chunk's transparent triangles far to near, sorted again only when the view of it, or
+    // the chunk, changed since it was last drawn.
+    void DrawSortedRun(const MeshView& view, std::size_t index) {
+        const GpuChunk& gpu = view.Gpu->Chunks[index];
+        SortedRun& run = Runs[{view.Gpu, index}];
+        run.Seen = true;
         const Matrix toCamera = view.Item->World * View;
-        std::vector<float> depth(count);
-        for (std::size_t t = 0; t < count; ++t)
-            depth[t] = scene::TransformPoint(gpu.TransparentCentres[t], toCamera).Z;
-        std::vector<std::uint32_t> order(count);
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(),
-                  [&](std::uint32_t a, std::uint32_t b) { return depth[a] > depth[b]; });
-        std::vector<std::uint32_t> indices;
-        indices.reserve(count * 3);
-        for (std::uint32_t t : order)
-            for (int k = 0; k < 3; ++k)
-                indices.push_back(gpu.TransparentIndices[t * 3 + k]);
+        const bool stale = run.Signature != view.Gpu->Signature ||
+                           run.Source != gpu.TransparentIndices.data() ||
+                           !SameMatrix(run.ToCamera, toCamera);
         glBindVertexArray(gpu.Vao);
         SetGroup(*std::find_if(gpu.Groups.begin(), gpu.Groups.end(),
                                [](const DrawGroup& g) { return g.Transparent; }));
-        // The sorted copy goes after the mesh's own indices in a buffer of its own.
-        GLuint sorted = 0;
-        glGenBuffers(1, &sorted);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sorted);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * 4), indices.data(),
-                     GL_STREAM_DRAW);
-        glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_INT, nullptr);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Triangles);
+        if (!run.Buffer)
+            glGenBuffers(1, &run.Buffer);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, run.Buffer);
+        if (stale) {
+            SortFarToNear(gpu.TransparentCentres, gpu.TransparentIndices, toCamera, SortScratch);
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(SortScratch.size() * 4),
+                         SortScratch.data(), GL_STREAM_DRAW);
+            run.Signature = view.Gpu->Signature;
+            run.Source = gpu.TransparentIndices.data();
+            run.ToCamera = toCamera;
+        }
+        glDrawElements(GL_TRIANGLES, GLsizei(gpu.TransparentIndices.size()), GL_UNSIGNED_INT,
+                       nullptr);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Triangles); // the chunk's own indices again
         glBindVertexArray(0);
-        glDeleteBuffers(1, &sorted);
+    }
+
+    // The transparent chunks of all meshes far to near by the centres of their boxes, each
+    // drawn with its own triangles far to near.
+    void DrawAllSorted(const std::vector<MeshView>& meshes, const SceneLists& lists) {
+        std::vector<TransparentChunk> chunks;
+        for (const MeshView& view : meshes) {
+            const Matrix toCamera = view.Item->World * View;
+            for (const GpuChunk* chunk : VisibleChunks(view)) {
+                if (chunk->TransparentIndices.empty())
+                    continue;
+                const Vector centre = (chunk->Bounds.Min + chunk->Bounds.Max) * 0.5f;
+                chunks.push_back({&view, std::size_t(chunk - view.Gpu->Chunks.data()),
+                                  scene::TransformPoint(centre, toCamera).Z});
+            }
+        }
+        std::stable_sort(chunks.begin(), chunks.end(),
+                         [](const auto& a, const auto& b) { return a.Depth > b.Depth; });
+        const MeshView* current = nullptr;
+        for (const TransparentChunk& c : chunks) {
+            if (c.View != current)
+                SetObject(c.View->Item->World, c.View->Quality, lists);
+            current = c.View;
+            DrawSortedRun(*c.View, c.Index);
+        }
+    }
+
+    // Frees the sorted runs of chunks that were not drawn this frame.
+    void SweepRuns() {
+        for (auto it = Runs.begin(); it != Runs.end();) {
+            if (it->second.Seen) {
+                it->second.Seen = false;
+                ++it;
+                continue;
+            }
+            glDeleteBuffers(1, &it->second.Buffer);
+            it = Runs.erase(it);
+        }
     }
 
     MeshView Upload(const DrawItem& item) {
@@ -553,45 +612,43 @@ struct GlRenderer::Impl {
         }
         DrawShadows(lists);
         DrawTransparent(transparent, sorted, lists);
+        SweepRuns();
         Cache.Sweep();
         Target->AddTrianglesDrawn(Triangles);
         glUseProgram(0);
         return scene::Result::Ok;
     }
 
-    void DrawTransparent(std::vector<MeshView>& meshes, bool sorted, const SceneLists& lists) {
+    // Transparent faces after the opaque ones, blended over them without hiding one another.
+    void DrawTransparent(const std::vector<MeshView>& meshes, bool sorted,
+                         const SceneLists& lists) {
         if (meshes.empty())
             return;
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
-        if (sorted) {
-            auto depth = [&](const MeshView& v) {
-                return scene::TransformPoint(Row(v.Item->World, 3), View).Z;
-            };
-            std::sort(meshes.begin(), meshes.end(),
-                      [&](const MeshView& a, const MeshView& b) { return depth(a) > depth(b); });
-        }
-        for (const MeshView& view : meshes) {
-            SetObject(view.Item->World, view.Quality, lists);
-            if (sorted) {
-                DrawSortedTransparent(view);
-                continue;
-            }
-            for (const GpuChunk* chunk : VisibleChunks(view)) {
-                glBindVertexArray(chunk->Vao);
-                for (const DrawGroup& g : chunk->Groups) {
-                    if (!g.Transparent)
-                        continue;
-                    SetGroup(g);
-                    glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
-                                   reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
-                }
-                glBindVertexArray(0);
-            }
-        }
+        if (sorted)
+            DrawAllSorted(meshes, lists);
+        else
+            for (const MeshView& view : meshes)
+                DrawUnsorted(view, lists);
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);
+    }
+
+    void DrawUnsorted(const MeshView& view, const SceneLists& lists) {
+        SetObject(view.Item->World, view.Quality, lists);
+        for (const GpuChunk* chunk : VisibleChunks(view)) {
+            glBindVertexArray(chunk->Vao);
+            for (const DrawGroup& g : chunk->Groups) {
+                if (!g.Transparent)
+                    continue;
+                SetGroup(g);
+                glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
+                               reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
+            }
+            glBindVertexArray(0);
+        }
     }
 };
 

@@ -1,6 +1,7 @@
 #include "platform/render/HeadlessContext.h"
 
 #include "platform/Error.h"
+#include "platform/render/MultisampleTarget.h"
 
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
@@ -64,6 +65,7 @@ struct HeadlessContext::Handles {
     EGLDisplay Display = EGL_NO_DISPLAY;
     EGLContext Context = EGL_NO_CONTEXT;
     GLuint Framebuffer = 0, Color = 0, Depth = 0;
+    std::unique_ptr<MultisampleTarget> Sampled; // drawn into first when multisampled
 };
 
 bool HeadlessContext::EglAvailable(std::string& reason) {
@@ -71,7 +73,7 @@ bool HeadlessContext::EglAvailable(std::string& reason) {
     return reason.empty();
 }
 
-HeadlessContext::HeadlessContext(int width, int height)
+HeadlessContext::HeadlessContext(int width, int height, int samples)
     : m_Handles(std::make_unique<Handles>()), m_Width(width), m_Height(height) {
     if (width <= 0 || height <= 0)
         throw Error("Offscreen picture size must be positive, not " + std::to_string(width) + "x" +
@@ -117,12 +119,21 @@ HeadlessContext::HeadlessContext(int width, int height)
                     std::to_string(width) + "x" + std::to_string(height) + " is incomplete");
     }
     m_Info = CurrentContextInfo();
+    if (samples > 1) {
+        h.Sampled = std::make_unique<MultisampleTarget>();
+        if (h.Sampled->Bind(width, height, samples))
+            m_Samples = h.Sampled->Samples();
+        else
+            h.Sampled.reset();
+    }
+    MakeCurrent();
 }
 
 HeadlessContext::~HeadlessContext() {
     Handles& h = *m_Handles;
     if (eglGetCurrentContext() != h.Context)
         eglMakeCurrent(h.Display, EGL_NO_SURFACE, EGL_NO_SURFACE, h.Context);
+    h.Sampled.reset();
     glDeleteFramebuffers(1, &h.Framebuffer);
     const GLuint buffers[] = {h.Color, h.Depth};
     glDeleteRenderbuffers(2, buffers);
@@ -137,7 +148,8 @@ void HeadlessContext::Release() {
 void HeadlessContext::MakeCurrent() {
     Handles& h = *m_Handles;
     eglMakeCurrent(h.Display, EGL_NO_SURFACE, EGL_NO_SURFACE, h.Context);
-    glBindFramebuffer(GL_FRAMEBUFFER, h.Framebuffer);
+    if (!h.Sampled || !h.Sampled->Bind(m_Width, m_Height, m_Samples))
+        glBindFramebuffer(GL_FRAMEBUFFER, h.Framebuffer);
 }
 
 void HeadlessContext::Finish() const {
@@ -145,6 +157,8 @@ void HeadlessContext::Finish() const {
 }
 
 QImage HeadlessContext::ReadImage() const {
+    if (m_Handles->Sampled)
+        m_Handles->Sampled->Resolve(m_Handles->Framebuffer);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Handles->Framebuffer);
     std::vector<unsigned char> pixels(std::size_t(m_Width) * m_Height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -153,6 +167,8 @@ QImage HeadlessContext::ReadImage() const {
     const std::size_t row = std::size_t(m_Width) * 4;
     for (int y = 0; y < m_Height; ++y) // GL's first row is the bottom one
         std::memcpy(image.scanLine(y), pixels.data() + row * std::size_t(m_Height - 1 - y), row);
+    if (m_Handles->Sampled) // further drawing goes to the multisampled buffer again
+        m_Handles->Sampled->Bind(m_Width, m_Height, m_Samples);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

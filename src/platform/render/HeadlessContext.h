@@ -14,9 +14,10 @@ namespace lumora::render {
 class HeadlessContext {
 public:
     // Makes the context current on this thread with a width x height colour and depth
-    // framebuffer bound. Throws lumora::Error saying why when there is no EGL display, no GL 3.3
-    // core context or no complete framebuffer.
-    HeadlessContext(int width, int height);
+    // framebuffer bound; with samples above 1 it is drawn multisampled (anti-aliased) where the
+    // driver can, else with one sample (Samples() tells). Throws lumora::Error saying why when
+    // there is no EGL display, no GL 3.3 core context or no complete framebuffer.
+    HeadlessContext(int width, int height, int samples = 1);
     ~HeadlessContext();
     HeadlessContext(const HeadlessContext&) = delete;
     HeadlessContext& operator=(const HeadlessContext&) = delete;
@@ -31,6 +32,8 @@ public:
     void Release();
     int Width() const { return m_Width; }
     int Height() const { return m_Height; }
+    // Samples per pixel of the drawing: 1 when not multisampled.
+    int Samples() const { return m_Samples; }
     // Waits until everything drawn so far is finished.
     void Finish() const;
     // Waits for drawing to finish and returns the framebuffer, top row first (RGB32).
@@ -42,6 +45,7 @@ private:
     struct Handles;
     std::unique_ptr<Handles> m_Handles;
     int m_Width, m_Height;
+    int m_Samples = 1;
     ContextInfo m_Info;
 };
 

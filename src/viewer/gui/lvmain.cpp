@@ -13,9 +13,11 @@
 #include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
 #include "viewer/gui/lvcmds.h"
+#include "viewer/gui/lvdevdlg.h"
 #include "viewer/gui/lvedfram.h"
 #include "viewer/gui/lvhelp.h"
 #include "viewer/gui/lvoutpnl.h"
+#include "viewer/gui/lvssetdlg.h"
 #include "viewer/gui/lvstatus.h"
 #include "viewer/gui/lvtoolbar.h"
 #include "viewer/gui/lvtordlg.h"
@@ -59,14 +61,10 @@ void WaitMilliseconds(int ms) {
         QThread::yieldCurrentThread();
 }
 
-// The device settings of a 32-bit screen: sorted transparency, 256 shades, no dither, Gouraud.
-void SetUpDevice(TViewerScene& s) {
-    s.Device->SetRenderMode(3);
-    s.Device->SetShades(256);
-    s.RMRoot.SetDefaultTextureColors(64);
-    s.RMRoot.SetDefaultTextureShades(256);
-    s.Device->SetDither(false);
-    s.Device->SetQuality(s.Device->GetQuality() | scene::kShadeGouraud);
+// Bits per pixel of the screen the window is on (32 when there is none).
+int ScreenDepth(const QWidget& w) {
+    const QScreen* screen = w.screen();
+    return screen ? screen->depth() : 32;
 }
 
 // "Reconstructing Image" on navy, no caption, centred on the screen.
@@ -190,13 +188,20 @@ void TForm1::BuildLayout() {
 
 bool TForm1::InitScene() {
     std::string reason;
-    const bool gl = OpenGlAvailable(reason);
+    render::ContextInfo running;
+    const bool gl = OpenGlAvailable(reason, &running);
+    InitDrivers(gl ? &running : nullptr);
     const QSize size = m_View->size().expandedTo(QSize(64, 64));
-    if (!CheckResult(Ui, viewer::InitScene(Core.Scene, size.width(), size.height())))
+    scene::DevicePtr probe; // the table's driver, or Default, can draw
+    if (!CheckResult(Ui, CreateDeviceFromTable(Core.Drivers, Core.DriverContext, Core.Scene.RMRoot,
+                                               size.width(), size.height(), probe)) ||
+        !CheckResult(Ui, viewer::InitScene(Core.Scene, size.width(), size.height())))
         return false;
-    SetUpDevice(Core.Scene);
+    ApplyDepthSettings(Core.Scene, ScreenDepth(*this));
     if (gl) {
         m_View->ShowGlView(Core.Scene);
+        // Multisampling costs most of a software rasteriser's frame rate.
+        m_View->SetAntiAlias(render::DescribeContext(running).Entry.Hardware);
     } else {
         m_View->ShowNotice(QString::fromStdString("No OpenGL view: " + reason +
                                                   ".\nThe scene is kept and every command works; "
@@ -207,6 +212,15 @@ bool TForm1::InitScene() {
     Core.RenderFrame = [this] { return RenderFrame(); };
     RefreshHierarchy();
     return true;
+}
+
+void TForm1::InitDrivers(const render::ContextInfo* running) {
+    std::vector<render::TFoundDriver> found;
+    if (running) {
+        found = FindDrivers(*running);
+        Core.DriverContext.Running = found.front().Entry.Identifier;
+    }
+    render::ScanDrivers(Core.Drivers, found, ScreenDepth(*this));
 }
 
 void TForm1::CreateDialogs() {
@@ -227,6 +241,7 @@ void TForm1::CreateDialogs() {
         SyncBoundingBoxMark();
         RequestRedraw();
     });
+    ConnectSceneDialogs();
     m_RoseDlg = new analysis::TRoseDlg(Core, survey::PlotData(), this);
     connect(m_RoseDlg, &analysis::TRoseDlg::ModelChanged, this, [this] {
         m_Tools->ModelCleared();
@@ -234,6 +249,27 @@ void TForm1::CreateDialogs() {
         SyncBoundingBoxMark();
         RequestRedraw();
     });
+}
+
+void TForm1::ConnectSceneDialogs() {
+    m_DeviceDlg = new TDeviceDlg(Core, this);
+    m_RenderDlg = new TRenderDlg(Core, this);
+    m_SceneSetDlg = new TSceneSetDlg(Core, this);
+    m_EditLightDlg = new TEditLightDlg(this);
+    m_MaterialDlg = new TMaterialDlg(Core, this);
+    auto help = [this](int topic) { m_Help->ShowTopic(topic); };
+    auto notice = [this] { RenderWithNotice(); };
+    auto redraw = [this] { RedrawIfPalettized(); };
+    connect(m_DeviceDlg, &TDeviceDlg::HelpTopic, this, help);
+    connect(m_DeviceDlg, &TDeviceDlg::RenderWithNotice, this, notice);
+    connect(m_RenderDlg, &TRenderDlg::HelpTopic, this, help);
+    connect(m_RenderDlg, &TRenderDlg::RenderWithNotice, this, notice);
+    connect(m_SceneSetDlg, &TSceneSetDlg::HelpTopic, this, help);
+    connect(m_SceneSetDlg, &TSceneSetDlg::SceneChanged, this, redraw);
+    connect(m_EditLightDlg, &TEditLightDlg::HelpTopic, this, help);
+    connect(m_EditLightDlg, &TEditLightDlg::SceneChanged, this, redraw);
+    connect(m_MaterialDlg, &TMaterialDlg::HelpTopic, this, help);
+    connect(m_MaterialDlg, &TMaterialDlg::RenderWithNotice, this, notice);
 }
 
 void TForm1::ConnectCommands() {
@@ -254,6 +290,12 @@ void TForm1::ConnectCommands() {
                 ShowProcessDialog();
             },
             Qt::QueuedConnection);
+    };
+    Action("AntiAliasMnu")->setChecked(m_View->AntiAlias());
+    m_View->OnNoAntiAlias = [this] {
+        Action("AntiAliasMnu")->setChecked(false);
+        Ui.Warning("This OpenGL driver cannot draw anti-aliased edges; the view is drawn "
+                   "without.");
     };
     m_View->OnMouseButton = [this](int x, int y, const TMouseState& m) {
         MouseButton(Core.Scene, Core.Navigation, x, y, m);
@@ -341,6 +383,17 @@ void TForm1::RenderWithNotice() {
         notice.hide();
         throw;
     }
+}
+
+void TForm1::RedrawIfPalettized() {
+    if (ScreenDepth(*this) > 8)
+        return;
+    QWidget* previous = QApplication::activeWindow();
+    activateWindow();
+    RenderFrame();
+    WaitMilliseconds(100);
+    if (previous)
+        previous->activateWindow();
 }
 
 void TForm1::RefreshHierarchy() {
@@ -462,7 +515,19 @@ void TForm1::RunCommand(const QString& name) {
             ToggleHierarchy();
         else if (name == "TransformsMnu")
             m_TransDlg->exec();
-        else if (name == "IndexMnu")
+        else if (name == "AntiAliasMnu")
+            m_View->SetAntiAlias(Action("AntiAliasMnu")->isChecked());
+        else if (name == "SceneSettingsMnu")
+            m_SceneSetDlg->exec();
+        else if (name == "ShadowMnu")
+            CheckResult(Ui, AddShadow(Core.Scene));
+        else if (name == "DisplayModesMnu") {
+            m_RenderDlg->Open();
+            m_RenderDlg->exec();
+        } else if (name == "DevicesMnu") {
+            m_DeviceDlg->Open();
+            m_DeviceDlg->exec();
+        } else if (name == "IndexMnu")
             m_Help->ShowContents();
         else if (name == "KeywordMnu")
             m_Help->KeywordSearch();
@@ -533,6 +598,16 @@ void TForm1::PageButton(const QString& name) {
                 builder->SetColor(
                     passage::PackedColor(std::uint32_t(c.red()) | c.green() << 8 | c.blue() << 16));
             activateWindow();
+        } else if (name == "SetMaterialsBtn") {
+            auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
+            Core.Textures.SelectedBuilder = builder;
+            if (builder)
+                m_MaterialDlg->exec();
+        } else if (name == "EditLightBtn") {
+            if (auto light = Core.Hierarchy.QuerySelected<scene::Light>()) {
+                m_EditLightDlg->SetLight(light);
+                m_EditLightDlg->exec();
+            }
         } else if (name == "DeleteMeshBtn") {
             auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
             Core.Textures.SelectedBuilder = builder;

@@ -31,7 +31,12 @@ class TRoseDlg;
 namespace lumora::viewer {
 
 class TAboutDlg;
+class TDeviceDlg;
 class TEditFrameDlg;
+class TEditLightDlg;
+class TMaterialDlg;
+class TRenderDlg;
+class TSceneSetDlg;
 class THelpWindow;
 class TNavToolbar;
 class TOutlinePanel;
@@ -69,6 +74,8 @@ public:
     bool RenderFrame();
     // The "Reconstructing Image" notice around one frame.
     void RenderWithNotice();
+    // One frame with the window active, on screens of 8 bits per pixel or fewer only.
+    void RedrawIfPalettized();
     void RefreshHierarchy();
     // The caption "NAME - Lumora Viewer" of a model file, which is also the application's title;
     // the window shows it once, whatever the caption was before.
@@ -117,6 +124,11 @@ public:
     // The window's place, size and hierarchy width and the overlay settings into "lumora.ini";
     // a failure is shown as "FILE: reason". Also done when the window closes.
     void SaveSettings();
+    TDeviceDlg* DeviceDlg() const { return m_DeviceDlg; }
+    TRenderDlg* RenderDlg() const { return m_RenderDlg; }
+    TSceneSetDlg* SceneSetDlg() const { return m_SceneSetDlg; }
+    TEditLightDlg* EditLightDlg() const { return m_EditLightDlg; }
+    TMaterialDlg* MaterialDlg() const { return m_MaterialDlg; }
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
@@ -133,6 +145,8 @@ private:
     void BuildLayout();
     void CreateDialogs();
     bool InitScene();
+    void InitDrivers(const render::ContextInfo* running);
+    void ConnectSceneDialogs();
     void ConnectCommands();
     void ToggleBuilt(const char* actionName, std::uint32_t kind, bool& checked, bool shots);
     void PageButton(const QString& name);
@@ -162,6 +176,11 @@ private:
     THelpWindow* m_Help = nullptr;
     analysis::TRoseDlg* m_RoseDlg = nullptr;
     TViewTools* m_Tools = nullptr;
+    TDeviceDlg* m_DeviceDlg = nullptr;
+    TRenderDlg* m_RenderDlg = nullptr;
+    TSceneSetDlg* m_SceneSetDlg = nullptr;
+    TEditLightDlg* m_EditLightDlg = nullptr;
+    TMaterialDlg* m_MaterialDlg = nullptr;
     QTimer m_Idle;
     bool m_RedrawPending = false;
     bool m_ShotsChecked = false, m_StationsChecked = false;

@@ -40,11 +40,11 @@ TOutlinePanel::TOutlinePanel(THierarchy& hierarchy, QWidget* parent)
                             {{"Set Color", true},
                              {"Set Texture", false},
                              {"Set Normals", false},
-                             {"Set Materials", false},
+                             {"Set Materials", true},
                              {"Delete Mesh", true},
                              {"Save", false}}));
     m_Pages->addWidget(Page("ProgPage", "Progressive Mesh Options", {{"Edit Progressive", false}}));
-    m_Pages->addWidget(Page("LightPage", "Light Options", {{"Edit Light", false}}));
+    m_Pages->addWidget(Page("LightPage", "Light Options", {{"Edit Light", true}}));
     m_Pages->addWidget(Page("UnknownPage", "Unknown", {}));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);

@@ -2,6 +2,7 @@
 
 #include "platform/render/GlOverlay.h"
 #include "platform/render/GlRenderer.h"
+#include "platform/render/MultisampleTarget.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -17,7 +18,16 @@
 
 namespace lumora::viewer {
 
-bool OpenGlAvailable(std::string& reason) {
+namespace {
+
+std::string GlText(QOpenGLFunctions& gl, GLenum name) {
+    const auto* text = reinterpret_cast<const char*>(gl.glGetString(name));
+    return text ? text : "";
+}
+
+} // namespace
+
+bool OpenGlAvailable(std::string& reason, render::ContextInfo* info) {
     const QString platform = QGuiApplication::platformName();
     if (platform == "offscreen" || platform == "minimal") {
         reason = "the \"" + platform.toStdString() + "\" display has no OpenGL";
@@ -31,6 +41,10 @@ bool OpenGlAvailable(std::string& reason) {
         return false;
     }
     const auto version = context.format().version();
+    if (info) {
+        QOpenGLFunctions& gl = *context.functions();
+        *info = {GlText(gl, GL_VENDOR), GlText(gl, GL_RENDERER), GlText(gl, GL_VERSION)};
+    }
     context.doneCurrent();
     if (version < qMakePair(3, 3)) {
         reason = "OpenGL " + std::to_string(version.first) + "." + std::to_string(version.second) +
@@ -57,6 +71,7 @@ public:
             m_Scene.Device->SetRenderHook({});
         if (!m_Renderer)
             return;
+        std::unique_ptr<render::MultisampleTarget> sampled = std::move(m_Sampled);
         // The renderer frees its GL objects with its context current, on the window if it is
         // still there, else on an offscreen surface.
         QOffscreenSurface surface;
@@ -65,10 +80,12 @@ public:
         if (m_Context.makeCurrent(this) || m_Context.makeCurrent(&surface)) {
             m_Overlay.reset();
             m_Renderer.reset();
+            sampled.reset();
             m_Context.doneCurrent();
         } else {
             m_Overlay.release(); // no context left to free their objects with
             m_Renderer.release();
+            sampled.release();
         }
     }
     // Makes the context current on the window (the renderer is built the first time); false
@@ -84,8 +101,19 @@ public:
         }
         if (size != m_Size && size.width() > 0 && size.height() > 0)
             Resize(size.width(), size.height());
+        if (m_Scene.Device && m_Scene.Device.get() != m_Installed) { // a device made again
+            m_Renderer->Install(*m_Scene.Device);
+            m_Installed = m_Scene.Device.get();
+        }
         return true;
     }
+    // Draws into a multisampled framebuffer until Resolve; false when the driver cannot.
+    bool BeginSampled(int samples) {
+        if (!m_Sampled)
+            m_Sampled = std::make_unique<render::MultisampleTarget>();
+        return m_Sampled->Bind(m_Size.width(), m_Size.height(), samples);
+    }
+    void Resolve() { m_Sampled->Resolve(m_Context.defaultFramebufferObject()); }
     void Present() { m_Context.swapBuffers(this); }
     // Blends the overlays' picture over what was drawn (the context is current).
     void DrawOverlay(const QImage& picture) {
@@ -144,6 +172,7 @@ private:
         m_Scene.Device = device;
         m_Scene.Viewport = viewport;
         m_Renderer->Install(*device);
+        m_Installed = device.get();
         m_Size = QSize(width, height);
     }
 
@@ -151,6 +180,8 @@ private:
     QOpenGLContext m_Context;
     std::unique_ptr<render::GlRenderer> m_Renderer;
     std::unique_ptr<render::GlOverlay> m_Overlay;
+    std::unique_ptr<render::MultisampleTarget> m_Sampled;
+    const scene::Device* m_Installed = nullptr;
     QSize m_Size;
 };
 
@@ -195,12 +226,32 @@ QString TViewPanel::NoticeText() const {
     return m_Notice ? m_Notice->text() : QString();
 }
 
+void TViewPanel::SetAntiAlias(bool on) {
+    m_AntiAlias = on;
+}
+
+void TViewPanel::BeginFrame() {
+    m_Sampling = m_AntiAlias && m_GlView->BeginSampled(4);
+    if (m_AntiAlias && !m_Sampling && !m_AntiAliasFailed) {
+        m_AntiAliasFailed = true;
+        if (OnNoAntiAlias)
+            OnNoAntiAlias();
+    }
+}
+
+void TViewPanel::EndFrame() {
+    if (m_Sampling)
+        m_GlView->Resolve();
+}
+
 bool TViewPanel::DrawWith(const std::function<bool()>& draw) {
     if (!m_GlView)
         return draw();
     if (!m_GlView->MakeCurrent())
         return false;
+    BeginFrame();
     const bool drawn = draw();
+    EndFrame();
     if (drawn)
         BlendOverlay();
     m_GlView->Present();
@@ -219,7 +270,10 @@ QImage TViewPanel::Grab(const std::function<bool()>& draw) {
     }
     if (!m_GlView->MakeCurrent())
         return {};
-    if (draw())
+    BeginFrame();
+    const bool drawn = draw();
+    EndFrame();
+    if (drawn)
         BlendOverlay();
     QImage image = m_GlView->ReadBack();
     m_GlView->Present();

@@ -4,6 +4,7 @@
 // blended over each frame drawn.
 #pragma once
 
+#include "platform/render/GlRenderer.h"
 #include "viewer/Navigation.h"
 
 #include <QWidget>
@@ -17,8 +18,9 @@ class QImage;
 
 namespace lumora::viewer {
 
-// Whether this display gives an OpenGL 3.3 core context; reason says why not.
-bool OpenGlAvailable(std::string& reason);
+// Whether this display gives an OpenGL 3.3 core context; reason says why not. info, when given,
+// receives the context's vendor, renderer and version.
+bool OpenGlAvailable(std::string& reason, render::ContextInfo* info = nullptr);
 
 class TGlView;
 
@@ -41,6 +43,12 @@ public:
     // Draws one frame with draw and returns its picture (the notice panel's look without
     // OpenGL); an empty picture while the view cannot draw.
     QImage Grab(const std::function<bool()>& draw);
+
+    // Anti-aliasing: the view drawn multisampled (4 samples) where the driver can. When it cannot,
+    // the view draws without and OnNoAntiAlias is called once.
+    void SetAntiAlias(bool on);
+    bool AntiAlias() const { return m_AntiAlias; }
+    std::function<void()> OnNoAntiAlias;
 
     std::function<void(int x, int y, const TMouseState&)> OnMouseButton;
     std::function<void(int x, int y, const TMouseState&)> OnMouseMove;
@@ -71,8 +79,12 @@ private:
     QPoint m_PressAt;
     bool m_ClickPossible = false;
     int m_WheelRest = 0;
+    void BeginFrame();
+    void EndFrame();
+
     TGlView* m_GlView = nullptr;
     QLabel* m_Notice = nullptr;
+    bool m_AntiAlias = false, m_Sampling = false, m_AntiAliasFailed = false;
 };
 
 // The buttons and keys of a mouse event as the navigation reads them.
