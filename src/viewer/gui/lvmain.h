@@ -29,6 +29,7 @@ namespace lumora::viewer {
 class TAboutDlg;
 class TEditFrameDlg;
 class THelpWindow;
+class TMeshFileCommands;
 class TNavToolbar;
 class TOutlinePanel;
 class TTorusDlg;
@@ -101,6 +102,7 @@ public:
     TTransDlg* TransDlg() const { return m_TransDlg; }
     TEditFrameDlg* EditFrameDlg() const { return m_EditFrameDlg; }
     THelpWindow* Help() const { return m_Help; }
+    TMeshFileCommands* MeshCommands() const { return m_MeshCommands; }
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
@@ -124,6 +126,7 @@ private:
     void ShowError(const std::string& text);
     void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
+    void MeshFileOpened(const QString& path);
     TScreenMetrics ScreenMetrics() const;
 
     std::map<QString, QAction*> m_Actions;
@@ -140,6 +143,7 @@ private:
     TEditFrameDlg* m_EditFrameDlg = nullptr;
     TAboutDlg* m_AboutDlg = nullptr;
     THelpWindow* m_Help = nullptr;
+    TMeshFileCommands* m_MeshCommands = nullptr;
     QTimer m_Idle;
     bool m_ShotsChecked = false, m_StationsChecked = false;
     bool m_Building = false;
