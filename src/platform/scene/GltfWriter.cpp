@@ -9,8 +9,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <new>
+#include <string_view>
 #include <tuple>
 
 namespace lumora::scene {
@@ -41,14 +43,17 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-// The JSON document and its one binary buffer, filled mesh by mesh.
+// The JSON document and its one binary buffer, filled mesh by mesh. The buffer is kept as a list
+// of pieces that point into the converted meshes, so its bytes are never copied before they are
+// written.
 class GltfBuilder {
 public:
     explicit GltfBuilder(const GltfOptions& options) : m_Options(options) {}
 
     void AddNode(const MeshBuilder& mesh) {
         json node = {{"name", mesh.GetName()}};
-        GltfMesh converted = ConvertToGltf(mesh, m_Options.MetresPerUnit);
+        const GltfMesh& converted =
+            m_Converted.emplace_back(ConvertToGltf(mesh, m_Options.MetresPerUnit));
         if (!converted.Primitives.empty()) {
             json primitives = json::array();
             for (const GltfPrimitive& p : converted.Primitives)
@@ -60,7 +65,7 @@ public:
         ++Counts.Nodes;
     }
 
-    // The whole document; the buffer is Bin, or embedded as a data URI when text.
+    // The whole document; the buffer is the pieces, or embedded as a data URI when text.
     json Document(bool text) {
         json doc = {{"asset", Asset()}};
         json scene = {{"name", m_Options.Place.Known ? m_Options.Place.Source : "Model"}};
@@ -84,10 +89,10 @@ public:
         Put(doc, "images", m_Images);
         Put(doc, "accessors", m_Accessors);
         Put(doc, "bufferViews", m_Views);
-        if (!Bin.empty()) {
-            json buffer = {{"byteLength", Bin.size()}};
+        if (BinSize > 0) {
+            json buffer = {{"byteLength", BinSize}};
             if (text)
-                buffer["uri"] = "data:application/octet-stream;base64," + Base64(Bin);
+                buffer["uri"] = "data:application/octet-stream;base64," + Base64(Bin());
             doc["buffers"] = json::array({std::move(buffer)});
         }
         if (m_UsesUnlit)
@@ -95,8 +100,18 @@ public:
         return doc;
     }
 
-    std::string Bin;
+    // The binary buffer as written: the pieces in order, each 4-byte aligned.
+    std::vector<std::string_view> Pieces;
+    std::size_t BinSize = 0;
     GltfCounts Counts;
+
+    std::string Bin() const {
+        std::string bin;
+        bin.reserve(BinSize);
+        for (std::string_view piece : Pieces)
+            bin += piece;
+        return bin;
+    }
 
 private:
     static void Put(json& doc, const char* key, json& items) {
@@ -122,13 +137,19 @@ private:
         return asset;
     }
 
-    // A buffer view of bytes at the end of the buffer, 4-byte aligned.
+    // A buffer view of bytes (which must stay where they are until written) at the end of the
+    // buffer, 4-byte aligned.
     std::size_t View(const void* data, std::size_t bytes, int target) {
-        Bin.append((4 - Bin.size() % 4) % 4, '\0');
-        json view = {{"buffer", 0}, {"byteOffset", Bin.size()}, {"byteLength", bytes}};
+        static const char kZeros[4] = {};
+        if (const std::size_t pad = (4 - BinSize % 4) % 4) {
+            Pieces.emplace_back(kZeros, pad);
+            BinSize += pad;
+        }
+        json view = {{"buffer", 0}, {"byteOffset", BinSize}, {"byteLength", bytes}};
         if (target != 0)
             view["target"] = target;
-        Bin.append(static_cast<const char*>(data), bytes);
+        Pieces.emplace_back(static_cast<const char*>(data), bytes);
+        BinSize += bytes;
         m_Views.push_back(std::move(view));
         return m_Views.size() - 1;
     }
@@ -161,7 +182,8 @@ private:
     std::size_t Indices(const GltfPrimitive& p) {
         // 65535 is the restart value of 16-bit indices, so it is never a vertex's index.
         if (p.VertexCount() < 0xFFFF) {
-            std::vector<std::uint16_t> shortIndices(p.Indices.begin(), p.Indices.end());
+            const auto& shortIndices =
+                m_ShortIndices.emplace_back(p.Indices.begin(), p.Indices.end());
             return Accessor(shortIndices, 1, "SCALAR", kUnsignedShort, kElementArrayBuffer);
         }
         return Accessor(p.Indices, 1, "SCALAR", kUnsignedInt, kElementArrayBuffer);
@@ -173,7 +195,7 @@ private:
         if (known != m_TextureIndex.end())
             return known->second;
         int index = -1;
-        const std::string png = texture->PngBytes();
+        const std::string& png = m_Pngs.emplace_back(texture->PngBytes());
         if (!png.empty()) {
             json image = {{"bufferView", View(png.data(), png.size(), 0)},
                           {"mimeType", "image/png"}};
@@ -236,27 +258,11 @@ private:
     std::map<const Texture*, int> m_TextureIndex;
     std::map<std::tuple<int, bool, bool>, std::size_t> m_MaterialIndex;
     bool m_UsesUnlit = false;
+    // What the pieces point into; deques keep their elements in place as they grow.
+    std::deque<GltfMesh> m_Converted;
+    std::deque<std::vector<std::uint16_t>> m_ShortIndices;
+    std::deque<std::string> m_Pngs;
 };
-
-// The JSON text and the binary buffer of the model.
-struct GltfParts {
-    std::string Json;
-    std::string Bin;
-    GltfCounts Counts;
-};
-
-GltfParts BuildParts(const Frame& modelFrame, const GltfOptions& options) {
-    GltfBuilder builder(options);
-    for (const VisualPtr& visual : modelFrame.GetVisuals())
-        if (const auto* mesh = dynamic_cast<const MeshBuilder*>(visual.get()))
-            builder.AddNode(*mesh);
-    GltfParts parts;
-    parts.Json = builder.Document(!options.Binary).dump();
-    parts.Counts = builder.Counts;
-    if (options.Binary)
-        parts.Bin = std::move(builder.Bin);
-    return parts;
-}
 
 void AppendWord(std::string& out, std::uint32_t word) {
     for (int i = 0; i < 4; ++i)
@@ -265,37 +271,47 @@ void AppendWord(std::string& out, std::uint32_t word) {
 
 // The GLB container's header and JSON chunk, and the header of its binary chunk: the binary
 // bytes themselves follow, then padding to 4.
-std::string GlbHead(GltfParts& parts) {
-    parts.Json.append((4 - parts.Json.size() % 4) % 4, ' ');
-    const std::size_t binPadded = (parts.Bin.size() + 3) / 4 * 4;
-    const std::size_t total = 12 + 8 + parts.Json.size() + (parts.Bin.empty() ? 0 : 8 + binPadded);
+std::string GlbHead(std::string json, std::size_t binSize) {
+    json.append((4 - json.size() % 4) % 4, ' ');
+    const std::size_t binPadded = (binSize + 3) / 4 * 4;
+    const std::size_t total = 12 + 8 + json.size() + (binSize == 0 ? 0 : 8 + binPadded);
     std::string head;
     AppendWord(head, kGlbMagic);
     AppendWord(head, 2);
     AppendWord(head, std::uint32_t(total));
-    AppendWord(head, std::uint32_t(parts.Json.size()));
+    AppendWord(head, std::uint32_t(json.size()));
     AppendWord(head, kJsonChunk);
-    head += parts.Json;
-    if (!parts.Bin.empty()) {
+    head += json;
+    if (binSize > 0) {
         AppendWord(head, std::uint32_t(binPadded));
         AppendWord(head, kBinChunk);
     }
     return head;
 }
 
-std::string BinPadding(const GltfParts& parts) {
-    return std::string((4 - parts.Bin.size() % 4) % 4, '\0');
+std::string_view BinPadding(std::size_t binSize) {
+    return std::string_view("\0\0\0", (4 - binSize % 4) % 4);
+}
+
+// Every mesh builder of the frame, in order, into the builder.
+void AddMeshes(GltfBuilder& builder, const Frame& modelFrame) {
+    for (const VisualPtr& visual : modelFrame.GetVisuals())
+        if (const auto* mesh = dynamic_cast<const MeshBuilder*>(visual.get()))
+            builder.AddNode(*mesh);
 }
 
 } // namespace
 
 std::string GltfFileBytes(const Frame& modelFrame, const GltfOptions& options, GltfCounts* counts) {
-    GltfParts parts = BuildParts(modelFrame, options);
+    GltfBuilder builder(options);
+    AddMeshes(builder, modelFrame);
     if (counts)
-        *counts = parts.Counts;
+        *counts = builder.Counts;
+    std::string json = builder.Document(!options.Binary).dump();
     if (!options.Binary)
-        return std::move(parts.Json);
-    return GlbHead(parts) + parts.Bin + BinPadding(parts);
+        return json;
+    return GlbHead(std::move(json), builder.BinSize) + builder.Bin() +
+           std::string(BinPadding(builder.BinSize));
 }
 
 Result WriteGltfFile(const Frame& modelFrame, const std::string& path, const GltfOptions& options,
@@ -303,17 +319,20 @@ Result WriteGltfFile(const Frame& modelFrame, const std::string& path, const Glt
     try {
         platform::TSafeFile file(path);
         try {
-            GltfParts parts = BuildParts(modelFrame, options);
+            GltfBuilder builder(options);
+            AddMeshes(builder, modelFrame);
+            std::string json = builder.Document(!options.Binary).dump();
             if (options.Binary) {
-                file.Write(GlbHead(parts));
-                file.Write(parts.Bin);
-                file.Write(BinPadding(parts));
+                file.Write(GlbHead(std::move(json), builder.BinSize));
+                for (std::string_view piece : builder.Pieces)
+                    file.Write(piece);
+                file.Write(BinPadding(builder.BinSize));
             } else {
-                file.Write(parts.Json);
+                file.Write(json);
             }
             file.Commit();
             if (counts)
-                *counts = parts.Counts;
+                *counts = builder.Counts;
         } catch (const std::bad_alloc&) {
             throw WriteError(path + ": " + std::strerror(ENOMEM));
         }
