@@ -12,6 +12,7 @@ void AddExportCommand(CLI::App& app);
 // `lumora export gltf`, added by AddExportCommand.
 void AddGltfCommand(CLI::App& exportCommand);
 void AddRenderCommand(CLI::App& app);
+void AddRoseCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);
 void AddSettingsCommand(CLI::App& app);
 

@@ -1,18 +1,11 @@
 // lumora render: builds a plot file's cave as the viewer does and writes one picture of it,
 // drawn offscreen (no display needed).
 #include "CaveBuildCli.h"
+#include "ViewFlags.h"
 
 #include "platform/Error.h"
-#include "platform/render/GlRenderer.h"
-#include "platform/render/HeadlessContext.h"
 
-#include "platform/SafeFile.h"
-
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-
-#include <cstdio>
+#include <iostream>
 #include <memory>
 
 namespace lumora::cli {
@@ -22,28 +15,9 @@ namespace {
 struct TRenderArgs {
     TCaveArgs Cave;
     std::string Output;
-    std::string Size = "1024x768";
-    double Yaw = 0, Pitch = 0;
+    TViewArgs View;
     bool Shots = false, Stations = false, Bbox = false;
 };
-
-void ParseSize(const std::string& text, int& width, int& height) {
-    char x = 0;
-    char rest = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 ||
-        (x != 'x' && x != 'X') || width <= 0 || height <= 0 || width > 16384 || height > 16384)
-        throw Error("--size: \"" + text + "\" is not WIDTHxHEIGHT (1 to 16384 pixels each)");
-}
-
-// The device the viewer creates on a 32-bit screen.
-void SetUpDevice(scene::Root& root, scene::Device& device) {
-    device.SetRenderMode(3);
-    device.SetShades(256);
-    root.SetDefaultTextureColors(64);
-    root.SetDefaultTextureShades(256);
-    device.SetDither(false);
-    device.SetQuality(device.GetQuality() | scene::kShadeGouraud);
-}
 
 void AddExtras(const TRenderArgs& args, TCliCave& cave, passage::TCaveProgress& progress,
                CliUi& ui) {
@@ -56,65 +30,16 @@ void AddExtras(const TRenderArgs& args, TCliCave& cave, passage::TCaveProgress& 
         throw Error("The bounding box could not be made");
 }
 
-// The model turned as the viewer's toolbar turns it: yaw about its own vertical axis, pitch
-// about the camera's horizontal axis during one step of the scene. A positive pitch tips the
-// cave's top towards the camera, so that 90 looks straight down on the plan, north up and east
-// right (the scene's turn about that axis runs the other way, hence the sign).
-void TurnModel(const TRenderArgs& args, viewer::TViewerScene& s) {
-    if (args.Yaw != 0)
-        viewer::RotateLocal(*s.CenterFrame, {0, 1, 0}, args.Yaw);
-    if (args.Pitch != 0)
-        viewer::RotateAboutCamera(s, *s.CenterFrame, {1, 0, 0}, -args.Pitch, [&s] {
-            s.SceneFrame->Move(1.0f);
-            return true;
-        });
-}
-
-// One step of the viewer's render loop: move the scene once, clear, draw, present.
-void RenderOnce(viewer::TViewerScene& s, const render::GlRenderer& renderer) {
-    s.SceneFrame->Move(1.0f);
-    s.Viewport->Clear();
-    if (s.Viewport->Render(*s.SceneFrame) != scene::Result::Ok)
-        throw Error("The picture could not be drawn: " + renderer.LastError());
-    s.Device->Update();
-}
-
-// Encodes the picture in memory and writes it whole, so a full disk never leaves a truncated
-// picture nor destroys the old one.
-void WritePng(const QImage& image, const std::string& fileName) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (image.isNull() || !image.save(&buffer, "PNG"))
-        throw WriteError(fileName + ": the picture could not be encoded");
-    platform::WriteFileContents(fileName, std::string_view(bytes.constData(), bytes.size()));
-}
-
 void RunRender(const TRenderArgs& args) {
-    if (const auto problem = platform::TargetProblem(args.Output))
-        throw WriteError(args.Output + ": " + *problem);
-    int width = 0, height = 0;
-    ParseSize(args.Size, width, height);
-    render::HeadlessContext context(width, height);
-    render::GlRenderer renderer;
+    CheckOutput(args.Output);
     CliUi ui;
     TCliCave cave(ui);
-    viewer::TViewerScene& s = cave.Scene;
-    if (!scene::Succeeded(viewer::InitScene(s, width, height)))
-        throw Error("The viewer's scene could not be made");
-    renderer.Install(*s.Device);
-    SetUpDevice(s.RMRoot, *s.Device);
-
+    TOffscreenView view(cave.Scene, args.View);
     StderrCaveProgress progress(args.Cave.Quiet);
     BuildCave(args.Cave, cave.Cave, progress, ui);
     AddExtras(args, cave, progress, ui);
-    TurnModel(args, s);
-    context.MakeCurrent();
-    RenderOnce(s, renderer);
-    WritePng(context.ReadImage(), args.Output);
-    std::cout << "Wrote " << args.Output << " (" << width << "x" << height << ", "
-              << s.Device->GetTrianglesDrawn() << " triangles, " << context.Info().Renderer
-              << ")\n";
+    view.WritePicture(args.Output);
+    std::cout << view.WroteText(args.Output) << '\n';
 }
 
 } // namespace
@@ -125,11 +50,7 @@ void AddRenderCommand(CLI::App& app) {
         "render", "Build a plot file's cave as the viewer does and write a PNG picture of it");
     AddCaveFlags(*command, args->Cave);
     command->add_option("-o,--output", args->Output, "PNG file to write")->required();
-    command->add_option("--size", args->Size, "Picture size WIDTHxHEIGHT (default 1024x768)");
-    command->add_option("--yaw", args->Yaw, "Turn the model about its own vertical axis (degrees)");
-    command->add_option("--pitch", args->Pitch,
-                        "Tilt the model about the camera's horizontal axis (degrees); positive "
-                        "brings its top into view: 90 looks down from above, north up, east right");
+    AddViewFlags(*command, args->View);
     command->add_flag("--shots", args->Shots, "Also draw the shot lines (blue)");
     command->add_flag("--stations", args->Stations, "Also draw the station markers (yellow)");
     command->add_flag("--bbox", args->Bbox, "Also draw the bounding box");

@@ -3,11 +3,13 @@
 #include "PassageFlags.h"
 
 #include "platform/Error.h"
+#include "platform/HugePages.h"
 
 #include <exception>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    lumora::platform::PreferHugePages(argv);
     CLI::App app{"Lumora: plot files of cave surveys on the command line"};
     app.formatter(lumora::cli::MakeHelpFormatter()); // before the subcommands, which copy it
     app.require_subcommand(1);
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     lumora::cli::AddPassagesCommand(app);
     lumora::cli::AddExportCommand(app);
     lumora::cli::AddRenderCommand(app);
+    lumora::cli::AddRoseCommand(app);
     lumora::cli::AddMeshCommand(app);
     lumora::cli::AddSettingsCommand(app);
     try {

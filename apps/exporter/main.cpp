@@ -3,6 +3,7 @@
 // picture of the window, prints its caption and quits (for end-to-end checks and the docs).
 #include "exporter/gui/ExportMain.h"
 
+#include "platform/HugePages.h"
 #include "survey/SuiteSettings.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ void SnapshotWhenReady(lumora::exporter::TExporterForm& form, const QString& png
 } // namespace
 
 int main(int argc, char** argv) {
+    lumora::platform::PreferHugePages(argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName("lumora-exporter");
     QApplication::setApplicationVersion(LUMORA_VERSION);

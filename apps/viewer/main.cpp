@@ -4,6 +4,7 @@
 #include "viewer/gui/lvmain.h"
 
 #include "passage/gui/lvcavmsh.h"
+#include "platform/HugePages.h"
 #include "survey/SuiteSettings.h"
 #include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
@@ -78,6 +79,7 @@ void AnswerHelpAndVersion(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    lumora::platform::PreferHugePages(argv);
     AnswerHelpAndVersion(argc, argv);
     QSurfaceFormat format;
     format.setVersion(3, 3);

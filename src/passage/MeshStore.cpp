@@ -29,9 +29,37 @@ void TMeshArray::NewMesh() {
     if (!CreateNamedMeshBuilder(m_Root, m_Kind, 0x808080, "MeshName" + std::to_string(Count() + 1),
                                 mesh))
         return; // the next faces still go into the previous mesh
+    mesh->SetWeldOnAdd(m_Weld);
+    if (!m_Meshes.empty())
+        m_FacesBefore += m_Meshes.back()->GetFaceCount();
     m_Meshes.push_back(std::move(mesh));
+    ReserveExpected();
+    if (m_OnFull && m_Meshes.size() >= 2)
+        m_OnFull(m_Meshes[m_Meshes.size() - 2]);
     m_ReservedFaces = 0;
     m_ReservedVertices = 0;
+}
+
+void TMeshArray::ExpectFaces(std::size_t faces) {
+    m_ExpectedFaces = faces;
+    ReserveExpected();
+}
+
+void TMeshArray::ReserveExpected() {
+    if (m_ExpectedFaces == 0 || m_Meshes.empty())
+        return;
+    const std::size_t left = m_ExpectedFaces > m_FacesBefore ? m_ExpectedFaces - m_FacesBefore : 0;
+    const std::size_t faces =
+        Count() < kMaxMeshes ? std::min(left, kFacesPerMesh + 2) : left + left / 8;
+    // Welded walls keep about one vertex a face; others four.
+    const std::size_t vertices = m_Weld ? faces + faces / 4 : 4 * faces;
+    Current().ReserveSpace(vertices, vertices + vertices / 4, faces);
+}
+
+void TMeshArray::SetWeldVertices(bool weld) {
+    m_Weld = weld;
+    for (const MeshBuilderPtr& mesh : m_Meshes)
+        mesh->SetWeldOnAdd(weld);
 }
 
 void TMeshArray::CheckFull() {
@@ -57,15 +85,34 @@ void TMeshArray::Reserve() {
     }
 }
 
+// Face colours from a framework colour, converted once for a run of faces of the same colour.
+Color TMeshArray::Rgb(std::uint32_t frameworkColor) {
+    Convert(frameworkColor);
+    return m_LastRgb;
+}
+
+Color TMeshArray::Packed(std::uint32_t frameworkColor) {
+    Convert(frameworkColor);
+    return m_LastPacked;
+}
+
+void TMeshArray::Convert(std::uint32_t frameworkColor) {
+    if (frameworkColor == m_LastColor && m_LastRgb != 0)
+        return;
+    const Vector rgb = FloatColor(frameworkColor);
+    m_LastRgb = ColorFromRGB(rgb.X, rgb.Y, rgb.Z);
+    m_LastPacked = PackedColor(frameworkColor);
+    m_LastColor = frameworkColor;
+}
+
 void TMeshArray::AddTriangle(std::uint32_t Color, const Vector& a, const Vector& b,
                              const Vector& c) {
     Reserve();
     if (Count() == 0)
         return;
     const Vector points[3] = {a, b, c};
-    const std::size_t face = Current().AddFace(points, PackedColor(Color));
-    const Vector rgb = FloatColor(Color); // set after the packed form, as the store always has
-    Current().SetFaceColor(face, ColorFromRGB(rgb.X, rgb.Y, rgb.Z));
+    const std::size_t face = Current().AddFace(points, Packed(Color));
+    Current().SetFaceColor(face, Rgb(Color)); // after the packed form, as the store always has
 }
 
 void TMeshArray::AddQuad(std::uint32_t Color, const Vector& a, const Vector& b, const Vector& c,
@@ -74,8 +121,7 @@ void TMeshArray::AddQuad(std::uint32_t Color, const Vector& a, const Vector& b, 
     if (Count() == 0)
         return;
     const Vector points[4] = {a, b, c, d};
-    const Vector rgb = FloatColor(Color);
-    Current().AddFace(points, ColorFromRGB(rgb.X, rgb.Y, rgb.Z));
+    Current().AddFace(points, Rgb(Color));
     Reserve();
 }
 

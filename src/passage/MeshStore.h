@@ -4,6 +4,7 @@
 
 #include "platform/scene/Root.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,19 @@ public:
 
     // Starts the next mesh ("MeshName" + number, gray 128, 128, 128); nothing at 100 meshes.
     void NewMesh();
+    // For meshes whose vertices are merged by position once they are full (the passage walls):
+    // their faces reuse equal vertices as they come (scene::MeshBuilder::SetWeldOnAdd), which
+    // keeps the store small while it fills; the meshes end up the same.
+    void SetWeldVertices(bool weld);
+    // Called with each mesh the store is done with, once the next mesh took its place (the last
+    // mesh is never passed): the build can finish it on another thread meanwhile.
+    void OnMeshFull(std::function<void(const scene::MeshBuilderPtr&)> full) {
+        m_OnFull = std::move(full);
+    }
+    // The faces the whole store will probably hold (an estimate, high rather than low): each
+    // mesh then makes room for its share at once instead of growing by steps, which would copy
+    // the last mesh, the one that takes every face beyond the 100th mesh, many times over.
+    void ExpectFaces(std::size_t faces);
     // Points in scene coordinates, added in the order given; colours are framework colours.
     void AddTriangle(std::uint32_t Color, const scene::Vector& a, const scene::Vector& b,
                      const scene::Vector& c);
@@ -42,6 +56,10 @@ public:
 private:
     void CheckFull();
     void Reserve();
+    void ReserveExpected();
+    void Convert(std::uint32_t frameworkColor);
+    scene::Color Rgb(std::uint32_t frameworkColor);
+    scene::Color Packed(std::uint32_t frameworkColor);
     scene::MeshBuilder& Current() { return *m_Meshes.back(); }
 
     scene::Root& m_Root;
@@ -49,6 +67,12 @@ private:
     std::vector<scene::MeshBuilderPtr> m_Meshes;
     std::size_t m_ReservedFaces = 0;
     std::size_t m_ReservedVertices = 0;
+    bool m_Weld = false;
+    std::size_t m_ExpectedFaces = 0;
+    std::size_t m_FacesBefore = 0; // in the meshes before the current one
+    std::function<void(const scene::MeshBuilderPtr&)> m_OnFull;
+    std::uint32_t m_LastColor = 0xFFFFFFFF; // the last framework colour and its face colours
+    scene::Color m_LastPacked = 0, m_LastRgb = 0;
 };
 
 // A mesh builder with kind as application data, the given name and the float form of color.

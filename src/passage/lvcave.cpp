@@ -1,5 +1,7 @@
 #include "passage/lvcave.h"
 
+#include "passage/MeshJobs.h"
+
 #include "survey/PlotReader.h"
 
 #include <array>
@@ -63,15 +65,34 @@ void GeneratePassageMeshes(TCaveBuild& build, TMeshArray& store) {
     GeneratePassages(build.Data, build.Options, build.State, cap, wall, progress);
 }
 
-// Normals of every mesh, announced one by one; false when the user aborted.
-bool CompressMeshes(TCaveBuild& build, TMeshArray& store) {
+// The estimate of the walls' faces, from the loaded records as the build dialog makes it from
+// the file.
+std::size_t ExpectedFaces(const TCaveBuild& build) {
+    std::int64_t draws = 0, ends = 0;
+    const survey::TPlotArray& shots = build.Data.Shots;
+    for (std::int32_t i = 0; i < shots.Count(); ++i) {
+        const char type = shots.RecordType(i);
+        draws += type == 'D';
+        ends += (type == 'M') * 2;
+    }
+    const TMeshEstimate estimate = EstimatePassageMesh(draws, ends, build.Options);
+    return estimate.Faces > 0 ? std::size_t(estimate.Faces) : 0;
+}
+
+void GenerateCaveNormals(scene::MeshBuilder& mesh) {
+    mesh.GenerateNormals(kCaveCrease, scene::kNormalsCompact | scene::kNormalsUseCrease);
+}
+
+// Normals of every mesh, announced one by one; false when the user aborted. The meshes filled
+// before the last were handed to jobs while the walls were being generated; their normals are
+// waited for here, the last mesh's made here.
+bool CompressMeshes(TCaveBuild& build, TMeshArray& store, TMeshJobs& jobs) {
     for (int i = 1; i <= store.Count(); ++i) {
         if (build.State.AbortPassages)
             return false;
         build.Progress.SetAction("Compressing Data: " + std::to_string(i) + "/" +
                                  std::to_string(store.Count()));
-        store.Mesh(i)->GenerateNormals(kCaveCrease,
-                                       scene::kNormalsCompact | scene::kNormalsUseCrease);
+        jobs.Complete(store.Mesh(i));
     }
     return true;
 }
@@ -154,6 +175,9 @@ bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName) {
         viewer.ClearModel();
         EmptiedModel emptied(viewer);
         TMeshArray store(viewer.Root(), kKindPassages, FileNamePart(fileName));
+        store.SetWeldVertices(true);            // the normal step merges the walls' vertices anyway
+        TMeshJobs normals(GenerateCaveNormals); // on the second core while the walls go on
+        store.OnMeshFull([&normals](const scene::MeshBuilderPtr& mesh) { normals.Submit(mesh); });
         viewer.ApplyMeshOptions(build.Options);
         auto loadProgress = [&](std::int32_t surveys, std::int32_t records) {
             build.Progress.SetSurveys(std::to_string(surveys));
@@ -165,8 +189,9 @@ bool ProcessCaveFile(TCaveBuild& build, const std::string& fileName) {
         // Only a file that was read names the window and joins the recent files.
         viewer.SetViewerCaption(fileName);
         viewer.AddRecentFile(fileName);
+        store.ExpectFaces(ExpectedFaces(build));
         GeneratePassageMeshes(build, store);
-        if (!CompressMeshes(build, store))
+        if (!CompressMeshes(build, store, normals))
             return false;
         store.AttachTo(viewer.CenterFrame());
         emptied.Filled();

@@ -89,7 +89,16 @@ public:
         QObject::connect(&m_Timer, &QTimer::timeout, [this] {
             if (!m_Dialog->isVisible())
                 return;
-            m_Timer.stop();
+            if (m_Answered) {
+                // The answer did not close the dialog (a busy machine, a refused name): give it
+                // two seconds, then close it and say so rather than wait for ever.
+                if (++m_TicksStillOpen < 400)
+                    return;
+                m_Timer.stop();
+                ADD_FAILURE() << "the dialog stayed open after its answer";
+                m_Dialog->reject();
+                return;
+            }
             Title = m_Dialog->windowTitle();
             m_Answer(*m_Dialog);
             m_Answered = true;
@@ -109,6 +118,7 @@ private:
     bool m_MustShow;
     QTimer m_Timer;
     bool m_Answered = false;
+    int m_TicksStillOpen = 0;
 };
 
 // Cancels dialog if it shows, and fails the test then.

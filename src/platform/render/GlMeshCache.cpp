@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <future>
 
 namespace lumora::render {
 
@@ -86,8 +87,8 @@ std::uint64_t Signature(const scene::ProgressiveMesh& mesh, bool withLines) {
     return h.Value;
 }
 
-// The GL buffers of a mesh from its corners, triangle indices and edge indices.
-void Upload(GpuMesh& gpu, const std::vector<GpuVertex>& corners,
+// The GL buffers of a chunk from its corners, triangle indices and edge indices.
+void Upload(GpuChunk& gpu, const std::vector<GpuVertex>& corners,
             const std::vector<std::uint32_t>& triangles, const std::vector<std::uint32_t>& lines) {
     if (!gpu.Vao) {
         glGenVertexArrays(1, &gpu.Vao);
@@ -127,75 +128,101 @@ struct GroupKey {
     bool Transparent;
 };
 
-// Assigns every face to a draw group and counts each group's triangle indices.
-std::vector<std::uint16_t> GroupFaces(const scene::MeshBuilder& mesh,
-                                      std::vector<DrawGroup>& groups) {
-    std::vector<std::uint16_t> faceGroup(mesh.GetFaceCount());
-    std::size_t last = 0;
-    for (std::size_t f = 0; f < mesh.GetFaceCount(); ++f) {
+// Assigns every face of [first, last) to a draw group and counts each group's triangle indices.
+std::vector<std::uint16_t> GroupFaces(const scene::MeshBuilder& mesh, std::size_t first,
+                                      std::size_t last, std::vector<DrawGroup>& groups) {
+    std::vector<std::uint16_t> faceGroup(last - first);
+    std::size_t current = 0;
+    for (std::size_t f = first; f < last; ++f) {
         const GroupKey key{mesh.FaceTexture(f).get(), mesh.FaceMaterial(f).get(),
                            scene::ColorAlpha(mesh.FaceColor(f)) < 255};
         auto same = [&](const DrawGroup& g) {
             return g.GroupTexture == key.GroupTexture && g.GroupMaterial == key.GroupMaterial &&
                    g.Transparent == key.Transparent;
         };
-        if (groups.empty() || !same(groups[last])) {
+        if (groups.empty() || !same(groups[current])) {
             const auto it = std::find_if(groups.begin(), groups.end(), same);
             if (it == groups.end() && groups.size() < 0xFFFF) {
                 groups.push_back({const_cast<scene::Texture*>(key.GroupTexture),
                                   const_cast<scene::Material*>(key.GroupMaterial), key.Transparent,
                                   0, 0});
-                last = groups.size() - 1;
+                current = groups.size() - 1;
             } else {
-                last = it == groups.end() ? 0 : std::size_t(it - groups.begin());
+                current = it == groups.end() ? 0 : std::size_t(it - groups.begin());
             }
         }
-        faceGroup[f] = static_cast<std::uint16_t>(last);
+        faceGroup[f - first] = static_cast<std::uint16_t>(current);
         const std::size_t n = mesh.FaceCorners(f).size();
         if (n >= 3)
-            groups[last].IndexCount += static_cast<std::uint32_t>(3 * (n - 2));
+            groups[current].IndexCount += static_cast<std::uint32_t>(3 * (n - 2));
     }
-    std::uint32_t first = 0;
+    std::uint32_t start = 0;
     for (DrawGroup& g : groups) {
-        g.FirstIndex = first;
-        first += g.IndexCount;
+        g.FirstIndex = start;
+        start += g.IndexCount;
     }
     return faceGroup;
 }
 
-// Corners shared by faces that meet at a vertex with the same normal and colour.
+// Corners of a chunk shared by faces that meet at a vertex with the same normal and colour. The
+// first corner of each mesh vertex is found through a small open hash of the chunk's vertices,
+// so a chunk of a huge mesh costs only what the chunk holds.
 class CornerTable {
 public:
-    CornerTable(const scene::MeshBuilder& mesh)
-        : m_Mesh(mesh), m_Head(mesh.Vertices().size(), kNone) {
-        m_Corners.reserve(mesh.Vertices().size() + mesh.Vertices().size() / 2);
+    CornerTable(const scene::MeshBuilder& mesh, std::size_t cornerCount) : m_Mesh(mesh) {
+        std::size_t slotCount = 64;
+        while (slotCount < 2 * cornerCount)
+            slotCount *= 2;
+        m_Slots.assign(slotCount, {kNone, kNone});
+        m_Corners.reserve(cornerCount);
+        m_Next.reserve(cornerCount);
+        m_NormalOf.reserve(cornerCount);
+        m_ColorOf.reserve(cornerCount);
     }
     std::uint32_t Corner(const scene::FaceCorner& c, scene::Color color,
                          const scene::Vector& faceNormal) {
         if (c.Normal == scene::kNoNormal || c.Normal >= m_Mesh.Normals().size())
             return Add(c.Vertex, faceNormal, color, kNone, kNone);
-        for (std::uint32_t i = m_Head[c.Vertex]; i != kNone; i = m_Next[i])
+        Slot& head = Find(c.Vertex);
+        for (std::uint32_t i = head.First; i != kNone; i = m_Next[i])
             if (m_NormalOf[i] == c.Normal && m_ColorOf[i] == color)
                 return i;
-        return Add(c.Vertex, m_Mesh.Normals()[c.Normal], color, c.Normal, m_Head[c.Vertex]);
+        const std::uint32_t index =
+            Add(c.Vertex, m_Mesh.Normals()[c.Normal], color, c.Normal, head.First);
+        head.First = index;
+        return index;
     }
     std::vector<GpuVertex>& Corners() { return m_Corners; }
 
 private:
+    struct Slot {
+        std::uint32_t Vertex, First;
+    };
+    Slot& Find(std::uint32_t vertex) {
+        const std::size_t mask = m_Slots.size() - 1;
+        for (std::size_t i = (vertex * 2654435761u) & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_Slots[i];
+            if (slot.Vertex == vertex)
+                return slot;
+            if (slot.Vertex == kNone) {
+                slot.Vertex = vertex;
+                return slot;
+            }
+        }
+    }
     std::uint32_t Add(std::uint32_t v, const scene::Vector& n, scene::Color color,
                       std::uint32_t normal, std::uint32_t next) {
-        const scene::TextureCoord uv = m_Mesh.TextureCoordinate(v);
         const auto index = static_cast<std::uint32_t>(m_Corners.size());
-        m_Corners.push_back(MakeVertex(m_Mesh.Vertices()[v], n, color, uv));
+        m_Corners.push_back(
+            MakeVertex(m_Mesh.Vertices()[v], n, color, m_Mesh.TextureCoordinate(v)));
         m_NormalOf.push_back(normal);
         m_ColorOf.push_back(color);
         m_Next.push_back(next);
-        if (normal != kNone)
-            m_Head[v] = index;
         return index;
     }
     const scene::MeshBuilder& m_Mesh;
-    std::vector<std::uint32_t> m_Head, m_Next, m_NormalOf;
+    std::vector<Slot> m_Slots;
+    std::vector<std::uint32_t> m_Next, m_NormalOf;
     std::vector<scene::Color> m_ColorOf;
     std::vector<GpuVertex> m_Corners;
 };
@@ -215,7 +242,7 @@ void AddEdges(const std::vector<std::uint32_t>& ids, std::vector<std::uint32_t>&
     }
 }
 
-void KeepTransparent(GpuMesh& gpu, const std::vector<std::uint32_t>& triangles,
+void KeepTransparent(GpuChunk& gpu, const std::vector<std::uint32_t>& triangles,
                      const std::vector<GpuVertex>& corners) {
     gpu.TransparentIndices.clear();
     gpu.TransparentCentres.clear();
@@ -236,17 +263,36 @@ void KeepTransparent(GpuMesh& gpu, const std::vector<std::uint32_t>& triangles,
     }
 }
 
-void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
-    gpu.Groups.clear();
-    const std::vector<std::uint16_t> faceGroup = GroupFaces(mesh, gpu.Groups);
+scene::Box CornerBounds(const std::vector<GpuVertex>& corners) {
+    scene::Box box;
+    bool empty = true;
+    for (const GpuVertex& v : corners)
+        scene::Extend(box, empty, {v.X, v.Y, v.Z});
+    return box;
+}
+
+// What a chunk's buffers are made of, built away from the GL thread.
+struct ChunkArrays {
+    GpuChunk Chunk; // without GL objects: groups, counts, transparent runs, bounds
+    std::vector<GpuVertex> Corners;
+    std::vector<std::uint32_t> Triangles, Lines;
+};
+
+// The faces [first, last) of a mesh as the arrays of one chunk.
+ChunkArrays BuildChunk(const scene::MeshBuilder& mesh, std::size_t first, std::size_t last,
+                       bool withLines) {
+    ChunkArrays arrays;
+    GpuChunk& gpu = arrays.Chunk;
+    const std::vector<std::uint16_t> faceGroup = GroupFaces(mesh, first, last, gpu.Groups);
     std::vector<std::uint32_t> next(gpu.Groups.size());
     for (std::size_t g = 0; g < gpu.Groups.size(); ++g)
         next[g] = gpu.Groups[g].FirstIndex;
     std::vector<std::uint32_t> triangles(
         gpu.Groups.empty() ? 0 : gpu.Groups.back().FirstIndex + gpu.Groups.back().IndexCount);
     std::vector<std::uint32_t> lines, ids;
-    CornerTable table(mesh);
-    for (std::size_t f = 0; f < mesh.GetFaceCount(); ++f) {
+    const auto& starts = mesh.FaceStarts();
+    CornerTable table(mesh, starts[last] - starts[first]);
+    for (std::size_t f = first; f < last; ++f) {
         const auto corners = mesh.FaceCorners(f);
         const std::size_t n = corners.size();
         ids.clear();
@@ -255,7 +301,7 @@ void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
             for (const scene::FaceCorner& c : corners)
                 ids.push_back(table.Corner(c, mesh.FaceColor(f), normal));
         }
-        std::uint32_t& out = next[faceGroup[f]];
+        std::uint32_t& out = next[faceGroup[f - first]];
         for (std::size_t k = 2; k < n; ++k) {
             const bool ok = ids.size() == n;
             triangles[out++] = ok ? ids[0] : 0;
@@ -266,9 +312,72 @@ void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
             AddEdges(ids, lines);
     }
     gpu.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
-    gpu.HasLines = withLines;
+    gpu.Bounds = CornerBounds(table.Corners());
     KeepTransparent(gpu, triangles, table.Corners());
-    Upload(gpu, table.Corners(), triangles, lines);
+    arrays.Corners = std::move(table.Corners());
+    arrays.Triangles = std::move(triangles);
+    arrays.Lines = std::move(lines);
+    return arrays;
+}
+
+// Moves the arrays into the chunk's GL buffers, keeping its GL objects.
+void UploadChunk(GpuChunk& chunk, ChunkArrays& arrays) {
+    const GpuChunk objects = chunk;
+    chunk = std::move(arrays.Chunk);
+    chunk.Vao = objects.Vao;
+    chunk.Vertices = objects.Vertices;
+    chunk.Triangles = objects.Triangles;
+    chunk.Lines = objects.Lines;
+    Upload(chunk, arrays.Corners, arrays.Triangles, arrays.Lines);
+}
+
+void ReleaseChunk(GpuChunk& chunk) {
+    if (chunk.Vao) {
+        glDeleteVertexArrays(1, &chunk.Vao);
+        const GLuint buffers[] = {chunk.Vertices, chunk.Triangles, chunk.Lines};
+        glDeleteBuffers(3, buffers);
+    }
+    chunk = GpuChunk{};
+}
+
+// Chunks of kChunkFaces faces each (one for a small mesh), keeping the GL objects of chunks that
+// are built again.
+void Resize(GpuMesh& gpu, std::size_t chunks) {
+    for (std::size_t i = chunks; i < gpu.Chunks.size(); ++i)
+        ReleaseChunk(gpu.Chunks[i]);
+    gpu.Chunks.resize(chunks);
+}
+
+void Summarise(GpuMesh& gpu, bool withLines) {
+    gpu.TriangleCount = 0;
+    gpu.AnyTransparent = false;
+    for (const GpuChunk& chunk : gpu.Chunks) {
+        gpu.TriangleCount += chunk.TriangleCount;
+        gpu.AnyTransparent = gpu.AnyTransparent || !chunk.TransparentIndices.empty();
+    }
+    gpu.HasLines = withLines;
+}
+
+void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
+    const std::size_t faces = mesh.GetFaceCount();
+    const std::size_t chunks =
+        std::max<std::size_t>(1, (faces + GpuMesh::kChunkFaces - 1) / GpuMesh::kChunkFaces);
+    Resize(gpu, chunks);
+    auto build = [&](std::size_t c) {
+        return BuildChunk(mesh, c * GpuMesh::kChunkFaces,
+                          std::min(faces, (c + 1) * GpuMesh::kChunkFaces), withLines);
+    };
+    // The next chunk's arrays are made on a second thread while this one's go to the GPU.
+    ChunkArrays current = build(0);
+    for (std::size_t c = 0; c < chunks; ++c) {
+        std::future<ChunkArrays> next;
+        if (c + 1 < chunks)
+            next = std::async(std::launch::async, build, c + 1);
+        UploadChunk(gpu.Chunks[c], current);
+        if (next.valid())
+            current = next.get();
+    }
+    Summarise(gpu, withLines);
 }
 
 void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines) {
@@ -291,12 +400,15 @@ void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines)
     if (withLines)
         for (std::size_t i = 0; i + 2 < triangles.size(); i += 3)
             AddEdges({triangles[i], triangles[i + 1], triangles[i + 2]}, lines);
+    Resize(gpu, 1);
+    GpuChunk& chunk = gpu.Chunks.front();
     const bool transparent = scene::ColorAlpha(mesh.GetColor()) < 255;
-    gpu.Groups = {{nullptr, nullptr, transparent, 0, std::uint32_t(triangles.size())}};
-    gpu.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
-    gpu.HasLines = withLines;
-    KeepTransparent(gpu, triangles, corners);
-    Upload(gpu, corners, triangles, lines);
+    chunk.Groups = {{nullptr, nullptr, transparent, 0, std::uint32_t(triangles.size())}};
+    chunk.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
+    chunk.Bounds = CornerBounds(corners);
+    KeepTransparent(chunk, triangles, corners);
+    Upload(chunk, corners, triangles, lines);
+    Summarise(gpu, withLines);
 }
 
 } // namespace
@@ -366,11 +478,7 @@ void GlMeshCache::BeginFrame() {
 }
 
 void GlMeshCache::Release(GpuMesh& gpu) {
-    if (gpu.Vao) {
-        glDeleteVertexArrays(1, &gpu.Vao);
-        const GLuint buffers[] = {gpu.Vertices, gpu.Triangles, gpu.Lines};
-        glDeleteBuffers(3, buffers);
-    }
+    Resize(gpu, 0);
     gpu = GpuMesh{};
 }
 

@@ -22,16 +22,26 @@ struct DrawGroup {
     std::uint32_t IndexCount = 0;
 };
 
-struct GpuMesh {
+// A piece of a mesh in buffers of its own: up to kChunkFaces faces, with the box they fill, so
+// that a big mesh is drawn only where it meets the view and is uploaded a piece at a time.
+struct GpuChunk {
     GLuint Vao = 0, Vertices = 0, Triangles = 0, Lines = 0;
     std::uint32_t CornerCount = 0;
-    std::uint32_t TriangleCount = 0; // faces split into triangles
+    std::uint32_t TriangleCount = 0;
     std::uint32_t LineIndexCount = 0;
-    bool HasLines = false;
     std::vector<DrawGroup> Groups;
     // Triangle indices and object-space centres of the transparent runs, for sorting.
     std::vector<std::uint32_t> TransparentIndices;
     std::vector<scene::Vector> TransparentCentres;
+    scene::Box Bounds;
+};
+
+struct GpuMesh {
+    static constexpr std::size_t kChunkFaces = 20000;
+    std::vector<GpuChunk> Chunks;
+    std::uint32_t TriangleCount = 0; // faces split into triangles, all chunks
+    bool HasLines = false;
+    bool AnyTransparent = false;
     std::uint64_t Signature = 0;
     bool Seen = false;
 };

@@ -123,6 +123,28 @@ struct MeshView {
     const DrawItem* Item = nullptr;
 };
 
+// True when the box, taken through m (object to clip space, row vectors), lies wholly beyond one
+// plane of the view volume: nothing of it can be seen.
+bool BoxOutside(const scene::Box& box, const Matrix& m) {
+    std::array<std::array<float, 4>, 8> clip;
+    for (int i = 0; i < 8; ++i) {
+        const float p[3] = {i & 1 ? box.Max.X : box.Min.X, i & 2 ? box.Max.Y : box.Min.Y,
+                            i & 4 ? box.Max.Z : box.Min.Z};
+        for (int j = 0; j < 4; ++j)
+            clip[i][j] = p[0] * m.M[0][j] + p[1] * m.M[1][j] + p[2] * m.M[2][j] + m.M[3][j];
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        bool allBelow = true, allAbove = true;
+        for (const auto& c : clip) {
+            allBelow = allBelow && c[axis] < -c[3];
+            allAbove = allAbove && c[axis] > c[3];
+        }
+        if (allBelow || allAbove)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 struct GlRenderer::Impl {
@@ -307,37 +329,52 @@ struct GlRenderer::Impl {
 
     // Draws the mesh's opaque runs (or, with transparentToo, all runs unsorted), or its edges
     // or corners in wire frame and points modes.
+    // The mesh's chunks that meet the view volume (a chunk wholly outside it is skipped).
+    std::vector<const GpuChunk*> VisibleChunks(const MeshView& view) const {
+        const Matrix toClip = view.Item->World * ViewProj;
+        std::vector<const GpuChunk*> chunks;
+        for (const GpuChunk& chunk : view.Gpu->Chunks)
+            if (chunk.CornerCount && !BoxOutside(chunk.Bounds, toClip))
+                chunks.push_back(&chunk);
+        return chunks;
+    }
+
     void DrawMesh(const MeshView& view, bool transparentToo) {
-        GpuMesh& gpu = *view.Gpu;
-        if (!gpu.CornerCount)
-            return;
-        glBindVertexArray(gpu.Vao);
         const unsigned fill = view.Quality & scene::kFillMask;
-        if (fill == scene::kFillPoints || fill == scene::kFillWireframe) {
-            SetGroup(gpu.Groups.empty() ? DrawGroup{} : gpu.Groups.front());
-            if (fill == scene::kFillPoints) {
-                glDrawArrays(GL_POINTS, 0, GLsizei(gpu.CornerCount));
+        for (const GpuChunk* chunk : VisibleChunks(view)) {
+            glBindVertexArray(chunk->Vao);
+            if (fill == scene::kFillPoints || fill == scene::kFillWireframe) {
+                SetGroup(chunk->Groups.empty() ? DrawGroup{} : chunk->Groups.front());
+                if (fill == scene::kFillPoints) {
+                    glDrawArrays(GL_POINTS, 0, GLsizei(chunk->CornerCount));
+                } else {
+                    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, chunk->Lines);
+                    glDrawElements(GL_LINES, GLsizei(chunk->LineIndexCount), GL_UNSIGNED_INT,
+                                   nullptr);
+                    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, chunk->Triangles);
+                }
             } else {
-                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Lines);
-                glDrawElements(GL_LINES, GLsizei(gpu.LineIndexCount), GL_UNSIGNED_INT, nullptr);
-                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Triangles);
+                for (const DrawGroup& g : chunk->Groups) {
+                    if ((g.Transparent && !transparentToo) || !g.IndexCount)
+                        continue;
+                    SetGroup(g);
+                    glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
+                                   reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
+                }
             }
-        } else {
-            for (const DrawGroup& g : gpu.Groups) {
-                if ((g.Transparent && !transparentToo) || !g.IndexCount)
-                    continue;
-                SetGroup(g);
-                glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
-                               reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
-            }
+            glBindVertexArray(0);
+            Triangles += chunk->TriangleCount;
         }
-        glBindVertexArray(0);
-        Triangles += gpu.TriangleCount;
     }
 
     // Transparent triangles far to near, blended over what is drawn.
     void DrawSortedTransparent(const MeshView& view) {
-        GpuMesh& gpu = *view.Gpu;
+        for (const GpuChunk* chunk : VisibleChunks(view))
+            if (!chunk->TransparentIndices.empty())
+                DrawSortedTransparent(view, *chunk);
+    }
+
+    void DrawSortedTransparent(const MeshView& view, const GpuChunk& gpu) {
         const std::size_t count = gpu.TransparentCentres.size();
         const Matrix toCamera = view.Item->World * View;
         std::vector<float> depth(count);
@@ -456,7 +493,7 @@ struct GlRenderer::Impl {
             SetObject(item.World, view.Quality, lists);
             DrawMesh(view, !blended);
             const bool solid = (view.Quality & scene::kFillMask) == scene::kFillSolid;
-            if (blended && solid && !view.Gpu->TransparentIndices.empty())
+            if (blended && solid && view.Gpu->AnyTransparent)
                 transparent.push_back(view);
         }
         DrawShadows(lists);
@@ -486,15 +523,17 @@ struct GlRenderer::Impl {
                 DrawSortedTransparent(view);
                 continue;
             }
-            glBindVertexArray(view.Gpu->Vao);
-            for (const DrawGroup& g : view.Gpu->Groups) {
-                if (!g.Transparent)
-                    continue;
-                SetGroup(g);
-                glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
-                               reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
+            for (const GpuChunk* chunk : VisibleChunks(view)) {
+                glBindVertexArray(chunk->Vao);
+                for (const DrawGroup& g : chunk->Groups) {
+                    if (!g.Transparent)
+                        continue;
+                    SetGroup(g);
+                    glDrawElements(GL_TRIANGLES, GLsizei(g.IndexCount), GL_UNSIGNED_INT,
+                                   reinterpret_cast<void*>(std::uintptr_t(g.FirstIndex) * 4));
+                }
+                glBindVertexArray(0);
             }
-            glBindVertexArray(0);
         }
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);

@@ -130,6 +130,10 @@ HeadlessContext::~HeadlessContext() {
     eglDestroyContext(h.Display, h.Context);
 }
 
+void HeadlessContext::Release() {
+    eglMakeCurrent(m_Handles->Display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 void HeadlessContext::MakeCurrent() {
     Handles& h = *m_Handles;
     eglMakeCurrent(h.Display, EGL_NO_SURFACE, EGL_NO_SURFACE, h.Context);

@@ -26,6 +26,9 @@ public:
 
     // Makes the context current and binds its framebuffer.
     void MakeCurrent();
+    // Leaves the context current on no thread, so another thread can make it current: a
+    // context may be made on one thread while another does other work.
+    void Release();
     int Width() const { return m_Width; }
     int Height() const { return m_Height; }
     // Waits until everything drawn so far is finished.

@@ -118,7 +118,6 @@ std::uint32_t MeshBuilder::AddVertex(const Vector& point) {
 }
 
 std::size_t MeshBuilder::AddFace(std::span<const Vector> points, Color color) {
-    Grow(m_Corners, m_Corners.size() + points.size());
     for (const Vector& p : points)
         m_Corners.push_back({AddVertex(p), kNoNormal});
     AppendFace(color);
@@ -262,6 +261,8 @@ bool MeshBuilder::GetBox(Box& box) const {
 
 Result MeshBuilder::GenerateNormals(float crease, unsigned flags) {
     GenerateMeshNormals(m_Vertices, m_TexCoords, m_Corners, m_FaceStarts, m_Normals, crease, flags);
+    if (flags & kNormalsCompact) // the vertices moved: the window's indexes are stale
+        std::fill(m_WeldWindow.begin(), m_WeldWindow.end(), 0xFFFFFFFF);
     ++m_GeometryVersion;
     return Result::Ok;
 }

@@ -40,35 +40,6 @@ Matrix Matrix::Rotation(const Vector& axis, float angle) {
     return m;
 }
 
-Vector operator+(const Vector& a, const Vector& b) {
-    return {a.X + b.X, a.Y + b.Y, a.Z + b.Z};
-}
-Vector operator-(const Vector& a, const Vector& b) {
-    return {a.X - b.X, a.Y - b.Y, a.Z - b.Z};
-}
-Vector operator*(const Vector& a, float s) {
-    return {a.X * s, a.Y * s, a.Z * s};
-}
-bool operator==(const Vector& a, const Vector& b) {
-    return a.X == b.X && a.Y == b.Y && a.Z == b.Z;
-}
-float Dot(const Vector& a, const Vector& b) {
-    return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
-}
-
-Vector Cross(const Vector& a, const Vector& b) {
-    return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
-}
-
-float Length(const Vector& a) {
-    return std::sqrt(Dot(a, a));
-}
-
-Vector Normalize(const Vector& a) {
-    const float length = Length(a);
-    return length > 0 ? a * (1 / length) : a;
-}
-
 Matrix operator*(const Matrix& a, const Matrix& b) {
     Matrix r;
     for (int i = 0; i < 4; ++i)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace lumora::scene {
@@ -31,15 +32,33 @@ struct Matrix {
     static Matrix Rotation(const Vector& axis, float angle);
 };
 
-Vector operator+(const Vector& a, const Vector& b);
-Vector operator-(const Vector& a, const Vector& b);
-Vector operator*(const Vector& a, float s);
-bool operator==(const Vector& a, const Vector& b);
-float Dot(const Vector& a, const Vector& b);
-Vector Cross(const Vector& a, const Vector& b);
-float Length(const Vector& a);
+// The small vector operations are inline: the normal generation runs them millions of times.
+inline Vector operator+(const Vector& a, const Vector& b) {
+    return {a.X + b.X, a.Y + b.Y, a.Z + b.Z};
+}
+inline Vector operator-(const Vector& a, const Vector& b) {
+    return {a.X - b.X, a.Y - b.Y, a.Z - b.Z};
+}
+inline Vector operator*(const Vector& a, float s) {
+    return {a.X * s, a.Y * s, a.Z * s};
+}
+inline bool operator==(const Vector& a, const Vector& b) {
+    return a.X == b.X && a.Y == b.Y && a.Z == b.Z;
+}
+inline float Dot(const Vector& a, const Vector& b) {
+    return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
+}
+inline Vector Cross(const Vector& a, const Vector& b) {
+    return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
+}
+inline float Length(const Vector& a) {
+    return std::sqrt(Dot(a, a));
+}
 // Unit vector of a; a vector of length 0 comes back unchanged.
-Vector Normalize(const Vector& a);
+inline Vector Normalize(const Vector& a) {
+    const float length = Length(a);
+    return length > 0 ? a * (1 / length) : a;
+}
 
 Matrix operator*(const Matrix& a, const Matrix& b);
 // Point through the full transform (w = 1), direction through the axes only (w = 0).

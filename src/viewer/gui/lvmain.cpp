@@ -1,5 +1,6 @@
 #include "viewer/gui/lvmain.h"
 
+#include "analysis/gui/LVRose.h"
 #include "exporter/gui/ShowExporter.h"
 
 #include "passage/gui/lvcavmsh.h"
@@ -104,6 +105,7 @@ public:
         m_W.SetShotsChecked(false);
         m_W.SetStationsChecked(false);
         m_W.RoseAvailable = plotLoaded;
+        m_W.Action("RoseMnu")->setEnabled(plotLoaded);
     }
 
 private:
@@ -212,6 +214,11 @@ void TForm1::CreateDialogs() {
     connect(m_EditFrameDlg, &TEditFrameDlg::HelpTopic, this, help);
     connect(m_CaveMeshDlg, &passage::TCaveMeshDlg::HelpTopic, this, help);
     connect(m_TorusDlg, &TTorusDlg::ModelChanged, this, [this] {
+        RefreshHierarchy();
+        SyncBoundingBoxMark();
+    });
+    m_RoseDlg = new analysis::TRoseDlg(Core, survey::PlotData(), this);
+    connect(m_RoseDlg, &analysis::TRoseDlg::ModelChanged, this, [this] {
         RefreshHierarchy();
         SyncBoundingBoxMark();
     });
@@ -432,6 +439,9 @@ void TForm1::RunCommand(const QString& name) {
             CheckResult(Ui, ToggleBoundingBox(Core.Scene));
             SyncBoundingBoxMark();
             RefreshHierarchy();
+        } else if (name == "RoseMnu") {
+            if (survey::PlotData().Loaded)
+                m_RoseDlg->ShowRoseDialog();
         } else if (name == "CopyMnu")
             CopyToClipboard();
         else if (name == "HierarchyMnu")

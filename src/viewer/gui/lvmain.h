@@ -24,6 +24,10 @@ namespace lumora::ui {
 class TReopenMenu;
 } // namespace lumora::ui
 
+namespace lumora::analysis {
+class TRoseDlg;
+} // namespace lumora::analysis
+
 namespace lumora::viewer {
 
 class TAboutDlg;
@@ -58,7 +62,7 @@ public:
     TViewerCore Core{Ui};
     bool D3DReady = false;
     bool FirstActivation = true;
-    // "3D Rose Diagram" may be offered: a plot file is loaded (its dialog comes later).
+    // "3D Rose Diagram" is offered: a plot file has been read.
     bool RoseAvailable = false;
 
     // One frame now (the render step and the status bar); true when drawn.
@@ -103,6 +107,7 @@ public:
     TEditFrameDlg* EditFrameDlg() const { return m_EditFrameDlg; }
     THelpWindow* Help() const { return m_Help; }
     TMeshFileCommands* MeshCommands() const { return m_MeshCommands; }
+    analysis::TRoseDlg* RoseDlg() const { return m_RoseDlg; }
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
@@ -144,6 +149,7 @@ private:
     TAboutDlg* m_AboutDlg = nullptr;
     THelpWindow* m_Help = nullptr;
     TMeshFileCommands* m_MeshCommands = nullptr;
+    analysis::TRoseDlg* m_RoseDlg = nullptr;
     QTimer m_Idle;
     bool m_ShotsChecked = false, m_StationsChecked = false;
     bool m_Building = false;
