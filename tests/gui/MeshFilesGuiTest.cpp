@@ -8,6 +8,7 @@
 #include "viewer/gui/dxfile.h"
 #include "viewer/gui/lvdxsave.h"
 #include "viewer/gui/lvedprog.h"
+#include "viewer/gui/lvhelp.h"
 #include "viewer/gui/lvmain.h"
 #include "viewer/gui/lvmeshcmd.h"
 #include "viewer/gui/lvoutpnl.h"
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QSlider>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeWidget>
 
 #include <deque>
@@ -226,11 +228,16 @@ TEST(MeshFilesGui, TheProgressiveDialogOpensAtTheDetailAndCancelPutsItBack) {
     {
         TDialogAnswer answer(w.MeshCommands()->ProgEditDlg(), [&](QDialog& d) {
             Child<QSlider>(d, "DetailBar")->setValue(80);
+            QTest::mouseClick(Child<QPushButton>(d, "HelpBtn"), Qt::LeftButton);
             QTest::mouseClick(Child<QPushButton>(d, "OKBtn"), Qt::LeftButton);
         });
         QTest::mouseClick(edit, Qt::LeftButton);
     }
     EXPECT_FLOAT_EQ(mesh->GetDetail(), 0.8f);
+    // The dialog's help opens the manual where it tells of progressive meshes.
+    EXPECT_EQ(w.Help()->Browser()->source().fragment(), "topic-6");
+    EXPECT_TRUE(w.Help()->Browser()->toPlainText().contains("Progressive Mesh Settings"));
+    w.Help()->close();
 }
 
 TEST(MeshFilesGui, SaveAsXFileFiltersOnAWildcardAsksBeforeReplacingAndWritesText) {
