@@ -9,6 +9,8 @@ void AddInfoCommand(CLI::App& app);
 void AddGenCommand(CLI::App& app);
 void AddPassagesCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
+// `lumora export gltf`, added by AddExportCommand.
+void AddGltfCommand(CLI::App& exportCommand);
 void AddRenderCommand(CLI::App& app);
 void AddRoseCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);

@@ -1,4 +1,5 @@
-// lumora export: writes a plot file in the exporter's formats (shapefile, kml, vrml, dxf).
+// lumora export: writes a plot file in the exporter's formats (shapefile, kml, vrml, dxf) and,
+// through the viewer's cave, glTF.
 #include "CliUi.h"
 #include "Commands.h"
 #include "PassageFlags.h"
@@ -444,6 +445,7 @@ void AddExportCommand(CLI::App& app) {
     AddFormatCommand(*command, "vrml", "Write a VRML 2.0 world of passages and shot lines",
                      TFormat::Vrml);
     AddFormatCommand(*command, "dxf", "Write a DXF drawing (plan or profile)", TFormat::Dxf);
+    AddGltfCommand(*command);
 }
 
 } // namespace lumora::cli

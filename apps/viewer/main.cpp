@@ -1,6 +1,7 @@
 // lumora-viewer: the viewer window. `--process FILE` builds a plot file at start as
-// "Process File" would; `--snapshot PNG` then writes the view's first picture and quits (for
-// end-to-end checks and timings). `--help` and `--version` answer without a display.
+// "Process File" would, `--open-mesh FILE` opens a mesh file as "Open Mesh..." would;
+// `--snapshot PNG` then writes the view's first picture and quits (for end-to-end checks and
+// timings). `--help` and `--version` answer without a display.
 #include "viewer/gui/lvmain.h"
 
 #include "passage/gui/lvcavmsh.h"
@@ -8,6 +9,7 @@
 #include "survey/SuiteSettings.h"
 #include "viewer/gui/PictureFile.h"
 #include "viewer/gui/lvabout.h"
+#include "viewer/gui/lvmeshcmd.h"
 #include "viewer/gui/lvstatus.h"
 
 #include <QApplication>
@@ -38,15 +40,36 @@ void TurnAndCount(lumora::viewer::TForm1& window, int frames) {
                 frames * 1000.0 / std::max<qint64>(1, clock.elapsed()));
 }
 
+// Writes the view's first picture to snapshot, prints the seconds since clock started, turns
+// the model for turnFrames frames, and ends the program (1 when nothing was drawn or saved).
+void SnapshotAndQuit(lumora::viewer::TForm1& window, const QElapsedTimer& clock, bool drawn,
+                     const QString& snapshot, int turnFrames) {
+    const QImage image = window.Snapshot();
+    std::printf("first frame after %.3f s (%s); tris %s\n", clock.elapsed() / 1000.0,
+                drawn ? "drawn" : "not drawn",
+                window.Status()->findChild<QLabel*>("TrisDis")->text().toUtf8().data());
+    bool saved = true;
+    try {
+        lumora::viewer::WritePictureFile(image, snapshot.toStdString(), "PNG");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what()); // "PNG: reason"
+        saved = false;
+    }
+    if (turnFrames > 0)
+        TurnAndCount(window, turnFrames);
+    QApplication::exit(saved && drawn ? 0 : 1);
+}
+
 // The program's options on parser.
 void DefineOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription("Lumora Viewer: cave surveys as 3D passages");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({"process", "Build the plot file FILE at start.", "FILE"});
+    parser.addOption({"open-mesh", "Open the mesh file FILE at start, as Open Mesh does.", "FILE"});
     parser.addOption({"snapshot",
-                      "With --process: write the first picture of the view to PNG, print the "
-                      "seconds from the start of the build to it, and quit.",
+                      "With --process or --open-mesh: write the first picture of the view to PNG, "
+                      "print the seconds from the start of the build or the read to it, and quit.",
                       "PNG"});
     parser.addOption({"turn-frames",
                       "With --snapshot: then draw N frames turning the model by 2 degrees each "
@@ -95,10 +118,10 @@ int main(int argc, char** argv) {
 
     lumora::viewer::TForm1 window;
     window.show();
+    const QString snapshot = parser.value("snapshot");
+    const int turnFrames = parser.value("turn-frames").toInt();
     if (parser.isSet("process")) {
         const std::string file = parser.value("process").toStdString();
-        const QString snapshot = parser.value("snapshot");
-        const int turnFrames = parser.value("turn-frames").toInt();
         QTimer::singleShot(0, &window, [&window, file, snapshot, turnFrames] {
             QElapsedTimer clock;
             clock.start();
@@ -109,22 +132,17 @@ int main(int argc, char** argv) {
             }
             window.CaveMeshDlg()->CurrentPlotFile = file;
             const bool drawn = window.ProcessFile(file);
-            if (snapshot.isEmpty())
-                return;
-            const QImage image = window.Snapshot();
-            std::printf("first frame after %.3f s (%s); tris %s\n", clock.elapsed() / 1000.0,
-                        drawn ? "drawn" : "not drawn",
-                        window.Status()->findChild<QLabel*>("TrisDis")->text().toUtf8().data());
-            bool saved = true;
-            try {
-                lumora::viewer::WritePictureFile(image, snapshot.toStdString(), "PNG");
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "%s\n", e.what()); // "PNG: reason"
-                saved = false;
-            }
-            if (turnFrames > 0)
-                TurnAndCount(window, turnFrames);
-            QApplication::exit(saved && drawn ? 0 : 1);
+            if (!snapshot.isEmpty())
+                SnapshotAndQuit(window, clock, drawn, snapshot, turnFrames);
+        });
+    } else if (parser.isSet("open-mesh")) {
+        const std::string file = parser.value("open-mesh").toStdString();
+        QTimer::singleShot(0, &window, [&window, file, snapshot, turnFrames] {
+            QElapsedTimer clock;
+            clock.start();
+            const bool opened = window.MeshCommands()->OpenMeshFile(file, false);
+            if (!snapshot.isEmpty())
+                SnapshotAndQuit(window, clock, opened, snapshot, turnFrames);
         });
     }
     return app.exec();

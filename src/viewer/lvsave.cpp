@@ -19,10 +19,6 @@ std::string FolderOf(const std::string& path) {
     return std::filesystem::path(path).parent_path().string();
 }
 
-std::string RangeText(std::size_t minimum, std::size_t maximum) {
-    return std::to_string(minimum) + " - " + std::to_string(maximum);
-}
-
 // Shows the reason of a failed write ("PATH: reason"); the writers leave path as it was then.
 Result Reported(UiServices& ui, Result result, const std::string& reason, const std::string& path) {
     if (!Succeeded(result))
@@ -36,6 +32,30 @@ bool ReplaceModel(TViewerCore& core, const VisualPtr& model) {
     ClearModel(core.Scene);
     return InstallModel(core, model);
 }
+
+// The progress window around a write: shown before it, hidden after it on every way out, so it is
+// gone before a failure is told.
+class ProgressWindow {
+public:
+    ProgressWindow(TFileProgress* progress, int maximum) : m_Progress(progress) {
+        if (m_Progress)
+            m_Progress->Show(maximum);
+    }
+    ~ProgressWindow() {
+        if (m_Progress)
+            m_Progress->Hide();
+    }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    XFileProgress Step() const {
+        if (!m_Progress)
+            return {};
+        return [progress = m_Progress] { progress->StepIt(); };
+    }
+
+private:
+    TFileProgress* m_Progress;
+};
 
 } // namespace
 
@@ -110,38 +130,24 @@ bool CheckMeshToSave(TViewerCore& core) {
     return false;
 }
 
-Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
-                   const XFileProgress& step) {
+Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text, TFileProgress* progress) {
     if (SaveInternalTexture(core, FolderOf(path)))
         ApplyRockTextureToCave(core.Scene, core.Textures, core.Ui, core.Hierarchy);
-    BusyCursorGuard busy(core.Ui);
     std::string reason;
-    return Reported(core.Ui, WriteMeshFile(*core.Scene.CenterFrame, path, text, step, &reason),
-                    reason, path);
+    Result result = Result::WriteFailed;
+    {
+        BusyCursorGuard busy(core.Ui);
+        ProgressWindow window(progress, MeshFileProgressMaximum(*core.Scene.CenterFrame));
+        result = WriteMeshFile(*core.Scene.CenterFrame, path, text, window.Step(), &reason);
+    }
+    return Reported(core.Ui, result, reason, path);
 }
 
-int DetailBarPosition(double detail, int minimum, int maximum) {
-    return int((maximum - minimum) * detail);
-}
-
-double DetailFromBar(int position, int minimum, int maximum) {
-    return maximum > minimum ? double(position) / (maximum - minimum) : 0;
-}
-
-TProgressiveReadouts ProgressiveReadouts(const ProgressiveMesh& mesh) {
-    TProgressiveReadouts r;
-    r.Faces = std::to_string(mesh.GetFaceDetail());
-    r.Vertices = std::to_string(mesh.GetVertexDetail());
-    std::size_t minimum = 0, maximum = 0;
-    mesh.GetVertexDetailRange(minimum, maximum);
-    r.VertexRange = RangeText(minimum, maximum);
-    mesh.GetFaceDetailRange(minimum, maximum);
-    r.FaceRange = RangeText(minimum, maximum);
-    Box box;
-    mesh.GetBox(box);
-    r.Size = BoxCornersText(box);
-    r.Detail = FixedText(mesh.GetDetail(), 2);
-    return r;
+std::vector<TFileFilter> MeshOpenFilters() {
+    TFileFilter formats{"All Mesh Formats", {}};
+    for (const std::string& extension : ImportExtensions())
+        formats.Patterns.push_back("*" + extension);
+    return {{"Mesh Files", {"*.X"}}, formats, {"All Files", {"*.*"}}};
 }
 
 } // namespace lumora::viewer

@@ -1,12 +1,13 @@
-// Mesh files in the viewer: opening a mesh or a progressive mesh as the model, saving one mesh or
-// the whole model as .x files, writing the built-in rock picture beside them, and the progressive
-// mesh dialog's arithmetic.
+// Mesh files in the viewer: opening a mesh or a progressive mesh as the model (and the file types
+// offered), saving one mesh or the whole model as .x files, writing the built-in rock picture
+// beside them.
 #pragma once
 
 #include "platform/scene/MeshFileWriter.h"
 #include "viewer/ViewerCore.h"
 
 #include <string>
+#include <vector>
 
 namespace lumora::viewer {
 
@@ -34,19 +35,29 @@ scene::Result SaveMesh(TViewerCore& core, const scene::MeshBuilderPtr& mesh,
 // "&Save As X File..."'s first check: false, after the warning "No Mesh To Save.", when the
 // hierarchy holds no mesh builder.
 bool CheckMeshToSave(TViewerCore& core);
-// "&Save As X File...": every mesh builder of CenterFrame into one .x file, written whole or not
-// at all like SaveMesh. step is told after each finished step (5 per visual of CenterFrame, see
-// MeshFileProgressMaximum).
-scene::Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
-                          const scene::XFileProgress& step = {});
 
-// The progressive mesh dialog: the bar's position for a detail (truncated) and back.
-int DetailBarPosition(double detail, int minimum = 0, int maximum = 100);
-double DetailFromBar(int position, int minimum = 0, int maximum = 100);
-
-struct TProgressiveReadouts {
-    std::string Faces, Vertices, VertexRange, FaceRange, Size, Detail;
+// The progress window of a model save ("Writing DX File"): shown with its maximum before the
+// first step, moved on after each step, and hidden at the end, before a failure is told.
+class TFileProgress {
+public:
+    virtual ~TFileProgress() = default;
+    virtual void Show(int maximum) = 0;
+    virtual void StepIt() = 0;
+    virtual void Hide() = 0;
 };
-TProgressiveReadouts ProgressiveReadouts(const scene::ProgressiveMesh& mesh);
+
+// "&Save As X File...": every mesh builder of CenterFrame into one .x file, written whole or not
+// at all like SaveMesh; progress, when given, takes 5 steps per visual of CenterFrame (see
+// MeshFileProgressMaximum) and is hidden before a failure is reported.
+scene::Result SaveAsXFile(TViewerCore& core, const std::string& path, bool text,
+                          TFileProgress* progress = nullptr);
+
+// The open dialog's file types for meshes: "Mesh Files" (*.X) first, then every format the
+// importer reads, then "All Files".
+struct TFileFilter {
+    std::string Caption;
+    std::vector<std::string> Patterns; // "*.X", "*.obj", ...
+};
+std::vector<TFileFilter> MeshOpenFilters();
 
 } // namespace lumora::viewer

@@ -291,7 +291,7 @@ const std::vector<std::string> kPassageFlags = {"--shape SHAPE",
 
 TEST(ExportFiles, EveryCommandTakesTheSamePassageFlagsWithTheirDefaults) {
     for (const std::string command : {"passages", "render", "mesh", "export shapefile",
-                                      "export kml", "export vrml", "export dxf"}) {
+                                      "export kml", "export vrml", "export dxf", "export gltf"}) {
         const CommandResult r = RunCommand(Lumora(command + " --help"));
         ASSERT_EQ(r.ExitCode, 0) << command;
         for (const std::string& flag : kPassageFlags)

@@ -144,9 +144,10 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
     const std::vector<Item> expected = {
         {"&File", "&Process Cave File...", true},
         {"&File", "Reopen", true},
-        {"&File", "&Open Mesh...", false},
-        {"&File", "O&pen Progressive Mesh...", false},
-        {"&File", "&Save As X File...", false},
+        {"&File", "&Open Mesh...", true},
+        {"&File", "O&pen Progressive Mesh...", true},
+        {"&File", "&Save As X File...", true},
+        {"&File", "Save As glTF...", true},
         {"&File", "Save Screen As &Bitmap...", true},
         {"&File", "&Export 3D File Formats...", true},
         {"&File", "&Test Objects..", true},

@@ -3,6 +3,7 @@
 
 #include "support/RecordingUi.h"
 #include "viewer/ViewerCore.h"
+#include "viewer/lvsave.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,24 @@ inline scene::MeshBuilderPtr BoxMesh(const scene::Vector& min, const scene::Vect
     AddBoxFaces(*mesh, min, max, kBlue, kBlue);
     return mesh;
 }
+
+// The progress window of a save as a log ("show N", "step", "hide"), and how many warnings had
+// been shown when it was hidden.
+class RecordingProgress : public TFileProgress {
+public:
+    explicit RecordingProgress(const lumora::test::RecordingUi& ui) : m_Ui(ui) {}
+    void Show(int maximum) override { Log.push_back("show " + std::to_string(maximum)); }
+    void StepIt() override { Log.push_back("step"); }
+    void Hide() override {
+        Log.push_back("hide");
+        WarningsWhenHidden = m_Ui.Warnings.size();
+    }
+    std::vector<std::string> Log;
+    std::size_t WarningsWhenHidden = 0;
+
+private:
+    const lumora::test::RecordingUi& m_Ui;
+};
 
 inline void ExpectNear(const scene::Vector& actual, const scene::Vector& expected,
                        float tolerance = 1e-3f) {

@@ -8,6 +8,7 @@
 #include "viewer/RockPicture.h"
 #include "viewer/lvsave.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,7 @@ using lumora::test::RunCommand;
 using lumora::test::ShellQuote;
 using lumora::test::TempDir;
 using lumora::viewer::test::BoxMesh;
+using lumora::viewer::test::RecordingProgress;
 using lumora::viewer::test::StartedViewer;
 
 namespace {
@@ -82,25 +84,6 @@ TEST(MeshFiles, ABrokenMeshFileIsReportedAndTheModelStays) {
     EXPECT_EQ(v.s.CenterFrame->GetVisuals()[0], model);
 }
 
-TEST(MeshFiles, AProgressiveMeshOpensAsTheModelAndItsBarShowsTheDetail) {
-    StartedViewer v;
-    TempDir dir;
-    lumora::test::WriteFile(dir.File("pyramid.obj"), PyramidObj());
-    ASSERT_TRUE(OpenProgressiveMesh(v.core, dir.File("pyramid.obj")));
-    ASSERT_EQ(v.s.CenterFrame->GetVisuals().size(), 1u);
-    auto mesh = std::dynamic_pointer_cast<ProgressiveMesh>(v.s.CenterFrame->GetVisuals()[0]);
-    ASSERT_NE(mesh, nullptr);
-    EXPECT_EQ(v.core.Hierarchy.Item(v.core.Hierarchy.ItemCount() - 1).ClassName, "ProgressiveMesh");
-    mesh->SetDetail(0.5f);
-    EXPECT_EQ(DetailBarPosition(mesh->GetDetail()), 50);
-    EXPECT_EQ(DetailBarPosition(0.999), 99);
-    EXPECT_DOUBLE_EQ(DetailFromBar(25), 0.25);
-    const TProgressiveReadouts r = ProgressiveReadouts(*mesh);
-    EXPECT_EQ(r.Detail, "0.50");
-    EXPECT_EQ(r.Size, "X1: -2.0  Y1: 0.0  Z1: -2.0  X2: 2.0  Y2: 2.0  Z2: 2.0");
-    EXPECT_EQ(r.Faces, std::to_string(mesh->GetFaceDetail()));
-}
-
 TEST(MeshFiles, SaveAsXFileWithNoMeshWarns) {
     StartedViewer v;
     EXPECT_FALSE(CheckMeshToSave(v.core));
@@ -113,13 +96,18 @@ TEST(MeshFiles, SaveAsXFileWithOnlyTheBoundingBoxWritesIt) {
     ASSERT_EQ(ToggleBoundingBox(v.s), Result::Ok);
     v.core.RefreshHierarchy();
     ASSERT_TRUE(CheckMeshToSave(v.core));
-    int steps = 0;
+    RecordingProgress progress(v.ui);
     for (bool text : {true, false}) {
         const std::string path = dir.File(text ? "box.x" : "box-binary.x");
-        ASSERT_EQ(SaveAsXFile(v.core, path, text, [&] { ++steps; }), Result::Ok);
+        ASSERT_EQ(SaveAsXFile(v.core, path, text, &progress), Result::Ok);
         EXPECT_EQ(AssimpFaces(path), 6) << path;
     }
-    EXPECT_EQ(steps, 10);
+    // One visual: five steps a save, the window shown before them and hidden after.
+    const std::vector<std::string> once = {"show 5", "step", "step", "step",
+                                           "step",   "step", "hide"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(progress.Log, twice);
     EXPECT_NE(lumora::test::ReadFile(dir.File("box.x")).find("Mesh Bounding_Box {"),
               std::string::npos);
     EXPECT_TRUE(v.ui.Questions.empty()); // no built-in texture, no question
@@ -226,9 +214,14 @@ TEST(MeshFiles, ADiskThatFillsUpLeavesEveryOldFileAsItWasAndSaysWhy) {
         TempDir dir;
         v.s.CenterFrame->AddVisual(mesh);
         lumora::test::WriteFile(dir.File("model.x"), "the old file");
+        RecordingProgress progress(v.ui);
         lumora::test::FileSizeLimit full(200);
-        EXPECT_EQ(SaveAsXFile(v.core, dir.File("model.x"), false), Result::WriteFailed);
+        EXPECT_EQ(SaveAsXFile(v.core, dir.File("model.x"), false, &progress), Result::WriteFailed);
         ExpectFullDiskKeptTheOldFile(v, dir, "model.x");
+        // The window is gone before the failure is told, and nothing said the save succeeded.
+        ASSERT_FALSE(progress.Log.empty());
+        EXPECT_EQ(progress.Log.back(), "hide");
+        EXPECT_EQ(progress.WarningsWhenHidden, 0u);
     }
     {
         StartedViewer v;
@@ -242,4 +235,67 @@ TEST(MeshFiles, ADiskThatFillsUpLeavesEveryOldFileAsItWasAndSaysWhy) {
         ExpectFullDiskKeptTheOldFile(v, dir, "TEXTURE1.BMP");
         EXPECT_EQ(v.core.Textures.CurrentTexture, builtIn);
     }
+}
+
+TEST(MeshFiles, AMeshOpenedSavedAndOpenedAgainKeepsItsVerticesAndFaces) {
+    StartedViewer v;
+    TempDir dir;
+    lumora::test::WriteFile(dir.File("pyramid.obj"), PyramidObj());
+    ASSERT_TRUE(OpenMesh(v.core, dir.File("pyramid.obj")));
+    const std::size_t vertices = v.core.LoadedBuilder->GetVertexCount();
+    const std::size_t faces = v.core.LoadedBuilder->GetFaceCount();
+    for (bool text : {true, false}) {
+        const std::string path = dir.File(text ? "again.x" : "again-binary.x");
+        ASSERT_EQ(SaveAsXFile(v.core, path, text), Result::Ok);
+        EXPECT_EQ(AssimpFaces(path), int(faces));
+        ASSERT_TRUE(OpenMesh(v.core, path)) << path;
+        EXPECT_EQ(v.core.LoadedBuilder->GetVertexCount(), vertices) << path;
+        EXPECT_EQ(v.core.LoadedBuilder->GetFaceCount(), faces) << path;
+    }
+    EXPECT_TRUE(v.ui.Warnings.empty());
+}
+
+TEST(MeshFiles, MeshesOfAChildFrameOfTheModelAreNotWritten) {
+    StartedViewer v;
+    TempDir dir;
+    v.s.CenterFrame->AddVisual(BoxMesh({0, 0, 0}, {1, 1, 1}));
+    FramePtr child;
+    ASSERT_EQ(v.s.RMRoot.CreateFrame(v.s.CenterFrame, child), Result::Ok);
+    child->AddVisual(BoxMesh({5, 5, 5}, {6, 6, 6}));
+    child->AddVisual(BoxMesh({7, 7, 7}, {8, 8, 8}));
+    ASSERT_EQ(SaveAsXFile(v.core, dir.File("model.x"), true), Result::Ok);
+    EXPECT_EQ(AssimpFaces(dir.File("model.x")), 6);
+    const std::string text = lumora::test::ReadFile(dir.File("model.x"));
+    std::size_t meshes = 0;
+    for (std::size_t at = text.find("Mesh "); at != std::string::npos;
+         at = text.find("Mesh ", at + 1))
+        ++meshes;
+    EXPECT_EQ(meshes, 1u);
+}
+
+TEST(MeshFiles, TheOpenDialogOffersMeshFilesFirstThenEveryFormatTheImporterReads) {
+    const std::vector<TFileFilter> filters = MeshOpenFilters();
+    ASSERT_EQ(filters.size(), 3u);
+    EXPECT_EQ(filters[0].Caption, "Mesh Files");
+    EXPECT_EQ(filters[0].Patterns, std::vector<std::string>{"*.X"});
+    EXPECT_EQ(filters[2].Caption, "All Files");
+    const auto& formats = filters[1].Patterns;
+    for (const char* wanted :
+         {"*.x", "*.obj", "*.ply", "*.stl", "*.gltf", "*.glb", "*.3ds", "*.dae", "*.fbx"})
+        EXPECT_NE(std::find(formats.begin(), formats.end(), wanted), formats.end()) << wanted;
+    // A file of each of three of them opens.
+    StartedViewer v;
+    TempDir dir;
+    lumora::test::WriteFile(dir.File("tri.stl"), "solid t\nfacet normal 0 0 1\nouter loop\n"
+                                                 "vertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
+                                                 "endloop\nendfacet\nendsolid t\n");
+    lumora::test::WriteFile(dir.File("tri.ply"),
+                            "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                            "property float y\nproperty float z\nelement face 1\n"
+                            "property list uchar int vertex_indices\nend_header\n"
+                            "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    lumora::test::WriteFile(dir.File("pyramid.obj"), PyramidObj());
+    for (const char* file : {"tri.stl", "tri.ply", "pyramid.obj"})
+        EXPECT_TRUE(OpenMesh(v.core, dir.File(file))) << file;
+    EXPECT_TRUE(v.ui.Warnings.empty());
 }

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -143,6 +145,28 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
 
 const std::string& ImportFailureReason() {
     return LastFailure();
+}
+
+std::vector<std::string> ImportExtensions() {
+    std::string list;
+    Assimp::Importer().GetExtensionList(list); // "*.3ds;*.obj;..."
+    std::vector<std::string> extensions;
+    std::size_t start = 0;
+    while (start < list.size()) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string pattern = list.substr(start, end - start);
+        if (pattern.rfind("*.", 0) == 0) {
+            std::transform(pattern.begin(), pattern.end(), pattern.begin(),
+                           [](unsigned char c) { return char(std::tolower(c)); });
+            extensions.push_back(pattern.substr(1));
+        }
+        start = end + 1;
+    }
+    std::sort(extensions.begin(), extensions.end());
+    extensions.erase(std::unique(extensions.begin(), extensions.end()), extensions.end());
+    return extensions;
 }
 
 void AppendImported(MeshBuilder& builder, const ImportedMesh& imported) {

@@ -44,6 +44,10 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
 // faces"); empty after a success.
 const std::string& ImportFailureReason();
 
+// The file name endings (".x", ".obj", ".glb", ...: lower case, with the dot, sorted) of every
+// format the importer reads.
+std::vector<std::string> ImportExtensions();
+
 // Adds the imported faces to a builder: face colours from their materials (the stand-in
 // material leaves the builder's colour), materials with power, specular and emissive colour,
 // and textures loaded from the file's folder when they can be read (named as in the file).

@@ -19,6 +19,9 @@ public:
                        std::shared_ptr<Texture>& texture);
 
     const QImage& Image() const { return m_Image; }
+    // The picture as the bytes of a PNG file (8 bits a channel, no colour-space chunks); empty
+    // when it cannot be encoded.
+    std::string PngBytes() const;
     int GetWidth() const { return m_Image.width(); }
     int GetHeight() const { return m_Image.height(); }
     void SetColors(std::uint32_t colors) { m_Colors = colors; }

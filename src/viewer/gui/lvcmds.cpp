@@ -10,9 +10,10 @@ const std::vector<TCommand>& CommandTable() {
     static const std::vector<TCommand> table = {
         {"&File", "&Process Cave File...", "ProcessMnu", true, false},
         {"&File", "Reopen", "ReopenMnu", true, false},
-        {"&File", "&Open Mesh...", "OpenMeshMnu", false, false},
-        {"&File", "O&pen Progressive Mesh...", "OpenProgMnu", false, false},
-        {"&File", "&Save As X File...", "SaveXMnu", false, false},
+        {"&File", "&Open Mesh...", "OpenMeshMnu", true, false},
+        {"&File", "O&pen Progressive Mesh...", "OpenProgMnu", true, false},
+        {"&File", "&Save As X File...", "SaveXMnu", true, false},
+        {"&File", "Save As glTF...", "SaveGltfMnu", true, false},
         {"&File", "Save Screen As &Bitmap...", "SaveBitmapMnu", true, false},
         {"&File", "&Export 3D File Formats...", "ExportMnu", true, false},
         {"&File", "&Test Objects..", "TestObjectsMnu", true, false},

@@ -16,6 +16,7 @@
 #include "viewer/gui/lvdevdlg.h"
 #include "viewer/gui/lvedfram.h"
 #include "viewer/gui/lvhelp.h"
+#include "viewer/gui/lvmeshcmd.h"
 #include "viewer/gui/lvoutpnl.h"
 #include "viewer/gui/lvssetdlg.h"
 #include "viewer/gui/lvstatus.h"
@@ -231,7 +232,11 @@ void TForm1::CreateDialogs() {
     m_ProgressDlg = new passage::TProgressDlg(survey::PlotData(), passage::PassageRunState(), this);
     m_AboutDlg = new TAboutDlg(this);
     m_Help = new THelpWindow(this);
+    m_MeshCommands = new TMeshFileCommands(Core, this);
     auto help = [this](int topic) { m_Help->ShowTopic(topic); };
+    connect(m_MeshCommands, &TMeshFileCommands::HelpTopic, this, help);
+    connect(m_MeshCommands, &TMeshFileCommands::ModelOpened, this, &TForm1::MeshFileOpened);
+    connect(m_MeshCommands, &TMeshFileCommands::Redraw, this, [this] { RenderFrame(); });
     connect(m_TorusDlg, &TTorusDlg::HelpTopic, this, help);
     connect(m_EditFrameDlg, &TEditFrameDlg::HelpTopic, this, help);
     connect(m_CaveMeshDlg, &passage::TCaveMeshDlg::HelpTopic, this, help);
@@ -464,6 +469,14 @@ void TForm1::SyncBoundingBoxMark() {
     Action("BoundingBoxMnu")->setChecked(Core.Scene.BoundingBoxChecked);
 }
 
+void TForm1::MeshFileOpened(const QString& path) {
+    SetViewerCaption(path.toStdString());
+    SetShotsChecked(false);
+    SetStationsChecked(false);
+    SyncBoundingBoxMark();
+    RefreshHierarchy();
+}
+
 void TForm1::ToggleBuilt(const char* actionName, std::uint32_t kind, bool& checked, bool shots) {
     if (checked) {
         passage::RemoveVisualByKind(*Core.Scene.CenterFrame, kind);
@@ -490,6 +503,14 @@ void TForm1::RunCommand(const QString& name) {
     try {
         if (name == "ProcessMnu")
             ShowProcessDialog();
+        else if (name == "OpenMeshMnu")
+            m_MeshCommands->OpenMesh1Click();
+        else if (name == "OpenProgMnu")
+            m_MeshCommands->OpenProgressiveMesh1Click();
+        else if (name == "SaveXMnu")
+            m_MeshCommands->SaveAsXFile1Click();
+        else if (name == "SaveGltfMnu")
+            m_MeshCommands->SaveAsGltf1Click();
         else if (name == "SaveBitmapMnu")
             SaveScreenAsBitmap();
         else if (name == "ExportMnu")
@@ -608,6 +629,10 @@ void TForm1::PageButton(const QString& name) {
                 m_EditLightDlg->SetLight(light);
                 m_EditLightDlg->exec();
             }
+        } else if (name == "SaveBtn") {
+            m_MeshCommands->SaveMeshBtnClick();
+        } else if (name == "EditProgressiveBtn") {
+            m_MeshCommands->ProgBtnClick();
         } else if (name == "DeleteMeshBtn") {
             auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
             Core.Textures.SelectedBuilder = builder;

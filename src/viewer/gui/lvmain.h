@@ -38,6 +38,7 @@ class TMaterialDlg;
 class TRenderDlg;
 class TSceneSetDlg;
 class THelpWindow;
+class TMeshFileCommands;
 class TNavToolbar;
 class TOutlinePanel;
 class TTorusDlg;
@@ -113,6 +114,7 @@ public:
     TTransDlg* TransDlg() const { return m_TransDlg; }
     TEditFrameDlg* EditFrameDlg() const { return m_EditFrameDlg; }
     THelpWindow* Help() const { return m_Help; }
+    TMeshFileCommands* MeshCommands() const { return m_MeshCommands; }
     analysis::TRoseDlg* RoseDlg() const { return m_RoseDlg; }
     // Preset views, keys and wheel, overlays, find and measure.
     TViewTools* Tools() const { return m_Tools; }
@@ -156,6 +158,7 @@ private:
     void ShowError(const std::string& text);
     void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
+    void MeshFileOpened(const QString& path);
     TScreenMetrics ScreenMetrics() const;
     void ConnectViewTools();
     void RestoreSettings();
@@ -174,6 +177,7 @@ private:
     TEditFrameDlg* m_EditFrameDlg = nullptr;
     TAboutDlg* m_AboutDlg = nullptr;
     THelpWindow* m_Help = nullptr;
+    TMeshFileCommands* m_MeshCommands = nullptr;
     analysis::TRoseDlg* m_RoseDlg = nullptr;
     TViewTools* m_Tools = nullptr;
     TDeviceDlg* m_DeviceDlg = nullptr;

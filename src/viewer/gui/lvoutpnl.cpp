@@ -42,8 +42,8 @@ TOutlinePanel::TOutlinePanel(THierarchy& hierarchy, QWidget* parent)
                              {"Set Normals", false},
                              {"Set Materials", true},
                              {"Delete Mesh", true},
-                             {"Save", false}}));
-    m_Pages->addWidget(Page("ProgPage", "Progressive Mesh Options", {{"Edit Progressive", false}}));
+                             {"Save", true}}));
+    m_Pages->addWidget(Page("ProgPage", "Progressive Mesh Options", {{"Edit Progressive", true}}));
     m_Pages->addWidget(Page("LightPage", "Light Options", {{"Edit Light", true}}));
     m_Pages->addWidget(Page("UnknownPage", "Unknown", {}));
     auto* layout = new QVBoxLayout(this);
