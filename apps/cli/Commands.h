@@ -11,6 +11,7 @@ void AddPassagesCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
 void AddRenderCommand(CLI::App& app);
 void AddRoseCommand(CLI::App& app);
+void AddVideoCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);
 void AddSettingsCommand(CLI::App& app);
 

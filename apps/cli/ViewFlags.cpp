@@ -114,17 +114,33 @@ TOffscreenView::~TOffscreenView() {
 }
 
 void TOffscreenView::WritePicture(const std::string& fileName) {
+    BeginFrames();
+    DrawFrame();
+    WritePng(m_Context->ReadImage(), fileName);
+}
+
+void TOffscreenView::BeginFrames() {
     TurnModel(m_Args, m_Scene);
     if (m_Making.valid())
         m_Context = m_Making.get();
     m_Context->MakeCurrent();
+}
+
+void TOffscreenView::DrawFrame() {
     // One step of the viewer's render loop: move the scene once, clear, draw, present.
     m_Scene.SceneFrame->Move(1.0f);
     m_Scene.Viewport->Clear();
     if (m_Scene.Viewport->Render(*m_Scene.SceneFrame) != scene::Result::Ok)
         throw Error("The picture could not be drawn: " + m_Renderer.LastError());
     m_Scene.Device->Update();
-    WritePng(m_Context->ReadImage(), fileName);
+}
+
+void TOffscreenView::ReadFrame(std::uint8_t* rgba) const {
+    m_Context->ReadPixels(rgba);
+}
+
+std::string TOffscreenView::RendererName() const {
+    return m_Context ? m_Context->Info().Renderer : std::string();
 }
 
 std::string TOffscreenView::WroteText(const std::string& fileName) const {

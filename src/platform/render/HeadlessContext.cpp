@@ -156,4 +156,10 @@ QImage HeadlessContext::ReadImage() const {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+void HeadlessContext::ReadPixels(std::uint8_t* rgba) const {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Handles->Framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, m_Width, m_Height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
 } // namespace lumora::render
