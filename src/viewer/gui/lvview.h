@@ -3,6 +3,7 @@
 // go to the navigation.
 #pragma once
 
+#include "analysis/avilib.h"
 #include "viewer/Navigation.h"
 
 #include <QWidget>
@@ -40,6 +41,12 @@ public:
     // Draws one frame with draw and returns its picture (the notice panel's look without
     // OpenGL); an empty picture while the view cannot draw.
     QImage Grab(const std::function<bool()>& draw);
+
+    // The size of the picture the view draws, in pixels.
+    QSize PixelSize() const;
+    // The picture drawn last, for a video frame: from inside DrawWith's draw the OpenGL view's
+    // back buffer as OpenGL reads it (bottom row first); without OpenGL the panel's look.
+    void ReadFrame(analysis::TVideoFrame& frame);
 
     std::function<void(int x, int y, const TMouseState&)> OnMouseButton;
     std::function<void(int x, int y, const TMouseState&)> OnMouseMove;
