@@ -117,11 +117,13 @@ void RunVideo(const TVideoArgs& args) {
     capture.Stop();
     const double total = SecondsSince(start);
     std::printf("Wrote %s (%dx%d, %d frames at %d fps, %s, %s) in %.1f s: cave %.1f s, drawing "
-                "%.1f s, read-back and hand-off %.1f s, encoding %.1f s on a second thread\n",
+                "%.1f s, read-back and hand-off %.1f s (%.1f ms a frame, %.1f ms of processor "
+                "time), encoding on a second thread %.1f s (%.1f ms of processor time a frame)\n",
                 args.Output.c_str(), width, height, frames, args.Fps,
                 codec == analysis::TVideoCodec::Msvc ? "msvideo1" : "h264",
                 view.RendererName().c_str(), total, building, drawing, capture.GrabSeconds(),
-                capture.EncodeSeconds());
+                capture.GrabSeconds() * 1000 / frames, capture.GrabCpuSeconds() * 1000 / frames,
+                capture.EncodeSeconds(), capture.EncodeCpuSeconds() * 1000 / frames);
 }
 
 } // namespace

@@ -133,6 +133,7 @@ void TOffscreenView::DrawFrame() {
     if (m_Scene.Viewport->Render(*m_Scene.SceneFrame) != scene::Result::Ok)
         throw Error("The picture could not be drawn: " + m_Renderer.LastError());
     m_Scene.Device->Update();
+    m_Context->Finish(); // drawn to the end: reading it back then only copies
 }
 
 void TOffscreenView::ReadFrame(std::uint8_t* rgba) const {

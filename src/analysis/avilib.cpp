@@ -24,6 +24,7 @@ extern "C" {
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 namespace lumora::analysis {
@@ -67,6 +68,17 @@ std::int64_t SeekInFile(void* opaque, std::int64_t offset, int whence) {
     }
     const off_t at = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
     return at < 0 ? AVERROR(errno) : std::int64_t(at);
+}
+
+} // namespace
+
+namespace {
+
+// Processor seconds the calling thread has used.
+double ThreadCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
 } // namespace
@@ -366,6 +378,7 @@ struct TVideoCapture::Impl {
     std::optional<std::string> Failure;
     int Handed = 0, Written = 0;
     double GrabSeconds = 0, EncodeSeconds = 0;
+    double GrabCpuSeconds = 0, EncodeCpuSeconds = 0;
 
     void Run() {
         for (;;) {
@@ -379,6 +392,7 @@ struct TVideoCapture::Impl {
                 Queue.pop_front();
             }
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = ThreadCpuSeconds();
             std::optional<std::string> failed;
             {
                 std::unique_lock lock(Lock);
@@ -392,8 +406,10 @@ struct TVideoCapture::Impl {
                 }
             }
             const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+            const double cpu = ThreadCpuSeconds() - cpuStart;
             std::unique_lock lock(Lock);
             EncodeSeconds += spent.count();
+            EncodeCpuSeconds += cpu;
             if (failed && !Failure)
                 Failure = failed;
             if (!failed)
@@ -451,6 +467,15 @@ double TVideoCapture::EncodeSeconds() const {
     return m->EncodeSeconds;
 }
 
+double TVideoCapture::GrabCpuSeconds() const {
+    return m->GrabCpuSeconds;
+}
+
+double TVideoCapture::EncodeCpuSeconds() const {
+    std::unique_lock lock(m->Lock);
+    return m->EncodeCpuSeconds;
+}
+
 void TVideoCapture::Start(const std::string& fileName, TFrameGrabber grabber, int quality,
                           int frameRate, int width, int height, TVideoCodec codec) {
     Stop();
@@ -466,7 +491,7 @@ void TVideoCapture::Start(const std::string& fileName, TFrameGrabber grabber, in
     m->Ending = false;
     m->Failure.reset();
     m->Handed = m->Written = 0;
-    m->GrabSeconds = m->EncodeSeconds = 0;
+    m->GrabSeconds = m->EncodeSeconds = m->GrabCpuSeconds = m->EncodeCpuSeconds = 0;
     m->Worker = std::thread([impl = m.get()] { impl->Run(); });
 }
 
@@ -474,6 +499,7 @@ int TVideoCapture::CaptureFrame() {
     if (!m->Writer)
         throw Error("File not open");
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ThreadCpuSeconds();
     TVideoFrame frame;
     {
         std::unique_lock lock(m->Lock);
@@ -495,6 +521,7 @@ int TVideoCapture::CaptureFrame() {
     m->Changed.notify_all();
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
     m->GrabSeconds += spent.count();
+    m->GrabCpuSeconds += ThreadCpuSeconds() - cpuStart;
     return m->Handed;
 }
 

@@ -124,10 +124,13 @@ public:
     int Height() const;
     // Frames the worker has written so far.
     int FramesWritten() const;
-    // Seconds the render thread spent in CaptureFrame (grabbing and handing over) and the worker
-    // in encoding and writing, since Start.
+    // Seconds the drawing thread spent in CaptureFrame (grabbing and handing over, waiting
+    // included) and the worker in encoding and writing, since Start: wall time and each thread's
+    // own processor time (what a loaded machine does not inflate).
     double GrabSeconds() const;
+    double GrabCpuSeconds() const;
     double EncodeSeconds() const;
+    double EncodeCpuSeconds() const;
 
 private:
     struct Impl;
