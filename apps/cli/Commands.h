@@ -13,6 +13,7 @@ void AddExportCommand(CLI::App& app);
 void AddGltfCommand(CLI::App& exportCommand);
 void AddRenderCommand(CLI::App& app);
 void AddRoseCommand(CLI::App& app);
+void AddVideoCommand(CLI::App& app);
 void AddMeshCommand(CLI::App& app);
 void AddSettingsCommand(CLI::App& app);
 

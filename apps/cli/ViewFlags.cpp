@@ -244,6 +244,12 @@ TOffscreenView::~TOffscreenView() {
 }
 
 void TOffscreenView::WritePicture(const std::string& fileName) {
+    BeginFrames();
+    DrawFrame();
+    WritePng(m_Context->ReadImage(), fileName);
+}
+
+void TOffscreenView::BeginFrames() {
     TurnModel(m_Args, m_Scene);
     if (PlaceModel)
         PlaceModel();
@@ -254,6 +260,9 @@ void TOffscreenView::WritePicture(const std::string& fileName) {
                       << " samples per pixel; drawn with " << m_Context->Samples() << "\n";
     }
     m_Context->MakeCurrent();
+}
+
+void TOffscreenView::DrawFrame() {
     // One step of the viewer's render loop: move the scene once, clear, draw, present.
     m_Scene.SceneFrame->Move(1.0f);
     m_Scene.Viewport->Clear();
@@ -266,7 +275,15 @@ void TOffscreenView::WritePicture(const std::string& fileName) {
             !m_Overlay.Draw(overlay.constBits(), overlay.width(), overlay.height()))
             throw Error("The overlays could not be drawn: " + m_Overlay.LastError());
     }
-    WritePng(m_Context->ReadImage(), fileName);
+    m_Context->Finish(); // drawn to the end: reading it back then only copies
+}
+
+void TOffscreenView::ReadFrame(std::uint8_t* rgba) const {
+    m_Context->ReadPixels(rgba);
+}
+
+std::string TOffscreenView::RendererName() const {
+    return m_Context ? m_Context->Info().Renderer : std::string();
 }
 
 std::string TOffscreenView::WroteText(const std::string& fileName) const {

@@ -1,4 +1,4 @@
-// The view flags of the commands that draw the viewer's scene into a PNG picture (render, rose):
+// The view flags of the commands that draw the viewer's scene offscreen (render, rose, video):
 // --size, --yaw, --pitch, --view and --fit, anti-aliasing, the display modes, lights, fog and
 // background, and the offscreen drawing itself.
 #pragma once
@@ -14,6 +14,7 @@
 
 #include <QImage>
 
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
@@ -71,6 +72,18 @@ public:
     std::function<QImage()> OverlayPicture;
     // "Wrote FILE (WxH, N triangles, RENDERER)".
     std::string WroteText(const std::string& fileName) const;
+
+    // For frames one after another (video): turns the model as --yaw and --pitch say and makes
+    // the context current on this thread. Throws Error when there is no EGL context.
+    void BeginFrames();
+    // One step of the viewer's render loop: the scene moves once (spins apply), then the frame
+    // is drawn. Throws Error when it cannot be drawn.
+    void DrawFrame();
+    // The frame drawn last, as OpenGL reads it (see HeadlessContext::ReadPixels), into rgba.
+    void ReadFrame(std::uint8_t* rgba) const;
+    int Width() const { return m_Size.Width; }
+    int Height() const { return m_Size.Height; }
+    std::string RendererName() const;
 
 private:
     struct TSize {

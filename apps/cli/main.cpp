@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     lumora::cli::AddExportCommand(app);
     lumora::cli::AddRenderCommand(app);
     lumora::cli::AddRoseCommand(app);
+    lumora::cli::AddVideoCommand(app);
     lumora::cli::AddMeshCommand(app);
     lumora::cli::AddSettingsCommand(app);
     try {

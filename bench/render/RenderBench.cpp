@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -162,5 +163,22 @@ BENCHMARK(BM_TurningLook)
     ->UseRealTime() // the rasteriser draws on threads of its own
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);
+
+// The read-back of a captured frame: the drawn 1024 x 768 picture copied out of the framebuffer
+// as the video capture reads it (drawing finished first, so only the copy is timed).
+void BM_ReadBackFrame(benchmark::State& state) {
+    Viewer viewer;
+    viewer.Build();
+    viewer.Frame();
+    std::vector<std::uint8_t> rgba(std::size_t(kWidth) * kHeight * 4);
+    for (auto _ : state) {
+        state.PauseTiming();
+        viewer::RotateLocal(*viewer.Scene.CenterFrame, {0, 1, 0}, 2.0);
+        viewer.Frame();
+        state.ResumeTiming();
+        viewer.Context.ReadPixels(rgba.data());
+    }
+}
+BENCHMARK(BM_ReadBackFrame)->Unit(benchmark::kMillisecond)->Iterations(20)->MeasureProcessCPUTime();
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "viewer/ViewerCore.h"
 
 #include "passage/MeshStore.h"
+#include "viewer/JoystickStep.h"
 
 #include <exception>
 
@@ -41,7 +42,9 @@ bool RenderStep(TViewerCore& core) {
     if (!core.Scene.RenderEnabled || !core.Scene.SceneFrame)
         return false;
     try {
-        if (LookStepper(core) == TLookStepper::RenderStep)
+        if (LookStepper(core) == TLookStepper::JoystickStep)
+            core.JoystickAvailable = JoystickStep(core);
+        else
             LookStep(core.Look, core.TickDelta);
         if (!CheckResult(core.Ui, DrawScene(core)))
             return false;

@@ -8,6 +8,8 @@
 #include "viewer/lvoutlin.h"
 #include "viewer/lvtxture.h"
 
+#include "platform/JoystickDevice.h"
+
 namespace lumora::viewer {
 
 struct TViewerCore {
@@ -27,6 +29,10 @@ struct TViewerCore {
     scene::MeshBuilderPtr LoadedBuilder;
     // A joystick is read each drawn frame (its step then turns a look-at turn itself).
     bool JoystickAvailable = false;
+    // The joystick the window opened (owned by the window); none without one.
+    platform::TJoystickDevice* JoystickDevice = nullptr;
+    // The check mark of "Enable &Joystick": unchecked, the joystick's step reads nothing.
+    bool JoystickChecked = false;
     // Seconds between the last two drawn frames, from the window's clock (TRenderRates).
     double TickDelta = 0;
     // Draws one frame now; the window installs its own. Without one, RenderStep draws.
@@ -43,8 +49,9 @@ struct TViewerCore {
 enum class TLookStepper { RenderStep, JoystickStep };
 TLookStepper LookStepper(const TViewerCore& core);
 
-// One frame of the render loop under the window: nothing before a model exists; else a look-at
-// turn goes on by TickDelta (when the render step is its stepper), the scene moves one step, a
+// One frame of the render loop under the window: nothing before a model exists; else the
+// joystick's step (JoystickStep, while a joystick is available; a failed read makes it
+// unavailable for good) or a look-at turn goes on by TickDelta, the scene moves one step, a
 // relative wrap follows the model, and the viewport draws. A failing call is shown and false
 // returned; an error raised while drawing discards the model.
 bool RenderStep(TViewerCore& core);

@@ -158,7 +158,7 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
         {"&Cave", "&Bounding Box", true},
         {"&Cave", "3D Rose Diagram", false},
         {"&Edit", "&Copy", true},
-        {"&Edit", "&Arm AVI Capture..", false},
+        {"&Edit", "&Arm AVI Capture..", true},
         {"&View", "&Hierarchy ", true},
         {"&View", "&Transforms...", true},
         {"&View", "&Anti-aliasing", true},
@@ -167,7 +167,7 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
         {"&Settings", "Enable &Joystick", false},
         {"&Settings", "&Display Modes..", true},
         {"&Settings", "De&vices...", true},
-        {"&Settings", "&Capture Options...", false},
+        {"&Settings", "&Capture Options...", true},
         {"&Help", "&Index", true},
         {"&Help", "Key Word Search", true},
         {"&Help", "&About...", true},
@@ -196,6 +196,9 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
     EXPECT_EQ(n, expected.size());
     EXPECT_TRUE(w.Action("ShowShotsMnu")->isCheckable());
     EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
+    // Without a joystick "Enable &Joystick" is disabled and unchecked.
+    EXPECT_TRUE(w.Action("JoystickMnu")->isCheckable());
+    EXPECT_FALSE(w.Action("JoystickMnu")->isChecked());
 }
 
 TEST(Form1, OpensWithoutOpenGlShowingANoticeAndTheStartUpScene) {

@@ -1,5 +1,6 @@
-// The render step under the window: it goes on with a look-at turn once per drawn frame, unless a
-// joystick is read (whose step then turns it), and draws nothing before a model exists.
+// The render step under the window: it goes on with a look-at turn once per drawn frame (the
+// joystick's step turns it while a joystick is read: JoystickStepTest), and draws nothing before
+// a model exists.
 #include "ViewerTestScene.h"
 
 #include <cmath>
@@ -51,18 +52,6 @@ TEST(ViewerCore, RenderStepTurnsTheCameraOfALookAtUntilItFacesTheModel) {
     }
     EXPECT_FALSE(v.core.Look.LookActive);
     EXPECT_LT(v.AngleOff(), 5);
-}
-
-TEST(ViewerCore, WhileAJoystickIsReadTheRenderStepLeavesTheTurnToIt) {
-    LookingAway v;
-    v.core.JoystickAvailable = true;
-    EXPECT_EQ(LookStepper(v.core), TLookStepper::JoystickStep);
-    LookAt(v.core.Look, v.core.Joystick, v.s.CameraFrame, v.s.CenterFrame, v.s.SceneFrame);
-    const double before = v.AngleOff();
-    for (int i = 0; i < 10; ++i)
-        ASSERT_TRUE(RenderStep(v.core));
-    EXPECT_NEAR(v.AngleOff(), before, 1e-6);
-    EXPECT_TRUE(v.core.Look.LookActive);
 }
 
 TEST(ViewerCore, BeforeAModelExistsTheRenderStepDrawsAndTurnsNothing) {

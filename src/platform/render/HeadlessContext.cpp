@@ -172,4 +172,15 @@ QImage HeadlessContext::ReadImage() const {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+void HeadlessContext::ReadPixels(std::uint8_t* rgba) const {
+    if (m_Handles->Sampled)
+        m_Handles->Sampled->Resolve(m_Handles->Framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Handles->Framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, m_Width, m_Height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    // The next frame of a sequence is drawn multisampled again.
+    if (m_Handles->Sampled)
+        m_Handles->Sampled->Bind(m_Width, m_Height, m_Samples);
+}
+
 } // namespace lumora::render

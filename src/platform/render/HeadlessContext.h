@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,10 @@ public:
     void Finish() const;
     // Waits for drawing to finish and returns the framebuffer, top row first (RGB32).
     QImage ReadImage() const;
+    // Waits for drawing to finish and copies the framebuffer into rgba: Width x Height pixels of
+    // 4 bytes (R, G, B, A), the bottom row first, as OpenGL reads them (no conversion, no copy
+    // of rows: the cheapest read-back, for video frames).
+    void ReadPixels(std::uint8_t* rgba) const;
     // Vendor, renderer and version strings of the context.
     const ContextInfo& Info() const { return m_Info; }
 

@@ -1,10 +1,12 @@
 #include "viewer/gui/lvmain.h"
 
 #include "analysis/gui/LVRose.h"
+#include "analysis/gui/lvcapture.h"
 #include "exporter/gui/ShowExporter.h"
 
 #include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
+#include "platform/gui/SdlJoystick.h"
 #include "survey/PlotArray.h"
 #include "ui/gui/Reopen.h"
 #include "viewer/RedrawPolicy.h"
@@ -139,6 +141,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
         ShowError(e.what());
     }
     splash.close();
+    InitJoystick();
     CreateDialogs();
     ConnectCommands();
     ConnectViewTools();
@@ -151,8 +154,31 @@ TForm1::~TForm1() {
     if (QApplication::instance())
         QApplication::instance()->removeEventFilter(this);
     m_Idle.stop();
+    try {
+        Capture.StopCapture(); // a capture going on keeps what it recorded
+    } catch (const std::exception&) {
+        // the window is gone: no one to tell
+    }
+    Core.JoystickDevice = nullptr;
     delete m_View; // the GL view releases its renderer while the scene still exists
     m_View = nullptr;
+}
+
+void TForm1::InitJoystick() {
+    m_Joystick = platform::TSdlJoystick::InitJoystick(Ui);
+    Core.JoystickDevice = m_Joystick.get();
+    Core.JoystickAvailable = m_Joystick != nullptr;
+    Core.JoystickChecked = Core.JoystickAvailable;
+    Action("JoystickMnu")->setEnabled(Core.JoystickAvailable);
+    Action("JoystickMnu")->setChecked(Core.JoystickAvailable);
+}
+
+void TForm1::SyncJoystickItem() {
+    QAction* item = Action("JoystickMnu");
+    if (!Core.JoystickAvailable && item->isEnabled()) {
+        item->setChecked(false);
+        item->setEnabled(false);
+    }
 }
 
 void TForm1::BuildLayout() {
@@ -247,6 +273,8 @@ void TForm1::CreateDialogs() {
         RequestRedraw();
     });
     ConnectSceneDialogs();
+    m_CaptureDlg = new analysis::TCaptureDlg(this);
+    connect(m_CaptureDlg, &analysis::TCaptureDlg::HelpTopic, this, help);
     m_RoseDlg = new analysis::TRoseDlg(Core, survey::PlotData(), this);
     connect(m_RoseDlg, &analysis::TRoseDlg::ModelChanged, this, [this] {
         m_Tools->ModelCleared();
@@ -350,7 +378,8 @@ void TForm1::IdleStep() {
 
 bool TForm1::NeedsFrames() const {
     return Core.Scene.RenderEnabled &&
-           (m_RedrawPending || KeepsDrawing(Core) || (m_Tools && m_Tools->Animating()));
+           (m_RedrawPending || KeepsDrawing(Core) || (m_Tools && m_Tools->Animating()) ||
+            Capture.Active()); // a recording takes a frame at each of its times
 }
 
 void TForm1::RequestRedraw() {
@@ -366,12 +395,81 @@ bool TForm1::RenderFrame() {
         return false;
     if (m_Tools)
         m_Tools->Step(); // a running view change moves the model first
-    const bool drawn = m_View->DrawWith([this] { return RenderStep(Core); });
-    if (drawn) {
+    // The capture reads the frame while the view still holds it, before it is shown.
+    const bool drawn = m_View->DrawWith([this] {
+        if (!RenderStep(Core))
+            return false;
         m_Status->UpdateStatus(Core.Scene, Core.Navigation);
         Core.TickDelta = m_Status->Rates.TickDelta(); // the next look-at step's time
-    }
+        OnFrameRendered();
+        return true;
+    });
+    SyncJoystickItem();
     return drawn;
+}
+
+void TForm1::OnFrameRendered() {
+    switch (Capture.OnFrameRendered(analysis::CaptureClock())) {
+    case analysis::TCaptureEvent::LimitReached:
+        CaptureEnded(analysis::kFrameLimitText);
+        break;
+    case analysis::TCaptureEvent::Failed:
+        CaptureEnded(analysis::kFileAccessErrorText);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::CaptureEnded(const char* text) {
+    QToolButton* button = m_Toolbar->CaptureBtn();
+    button->setChecked(false);
+    button->setEnabled(false);
+    // Shown once the frame is finished: the box's own event loop must not draw inside it.
+    QMetaObject::invokeMethod(
+        this, [this, text] { QMessageBox::information(this, windowTitle(), BoxText(text)); },
+        Qt::QueuedConnection);
+}
+
+void TForm1::ArmCaptureDialog() {
+    const QString path = QFileDialog::getSaveFileName(this, "Save AVI File", "*.avi",
+                                                      "AVI Files (*.AVI);;All Files (*)");
+    if (!path.isEmpty())
+        ArmCapture(QFileInfo(path).suffix().isEmpty() ? path + ".avi" : path);
+}
+
+void TForm1::ArmCapture(const QString& file) {
+    Capture.Arm(file.toStdString());
+    m_Toolbar->CaptureBtn()->setEnabled(true);
+}
+
+bool TForm1::StartCapture() {
+    QToolButton* button = m_Toolbar->CaptureBtn();
+    const QSize size = m_View->PixelSize();
+    try {
+        Capture.StartCapture(
+            m_CaptureDlg->Options(),
+            [this](analysis::TVideoFrame& frame) { m_View->ReadFrame(frame); }, size.width(),
+            size.height(), analysis::CaptureClock());
+    } catch (const std::exception& e) {
+        button->setChecked(false);
+        Ui.Warning(Capture.ArmedFile() + ": " + e.what());
+        return false;
+    }
+    button->setChecked(true);
+    return true;
+}
+
+void TForm1::StopCapture() {
+    QToolButton* button = m_Toolbar->CaptureBtn();
+    button->setChecked(false);
+    button->setEnabled(false);
+    try {
+        BusyCursorGuard busy(Ui); // the encoder finishes the frames it holds
+        Capture.StopCapture();
+    } catch (const std::exception&) {
+        QMessageBox::information(this, windowTitle(), BoxText(analysis::kFileAccessErrorText));
+    }
 }
 
 void TForm1::RenderWithNotice() {
@@ -532,6 +630,12 @@ void TForm1::RunCommand(const QString& name) {
                 m_RoseDlg->ShowRoseDialog();
         } else if (name == "CopyMnu")
             CopyToClipboard();
+        else if (name == "ArmCaptureMnu")
+            ArmCaptureDialog();
+        else if (name == "JoystickMnu")
+            Core.JoystickChecked = Action("JoystickMnu")->isChecked(); // pauses or resumes
+        else if (name == "CaptureOptionsMnu")
+            m_CaptureDlg->ShowOptions();
         else if (name == "HierarchyMnu")
             ToggleHierarchy();
         else if (name == "TransformsMnu")
@@ -597,6 +701,8 @@ void TForm1::ToolbarClick(const QString& name) {
         CheckResult(Ui, ResetPositions(s));
     else if (name == "LookAtBtn")
         LookAt(Core.Look, Core.Joystick, s.CameraFrame, s.CenterFrame, s.SceneFrame);
+    else if (name == "CaptureBtn")
+        m_Toolbar->CaptureBtn()->isChecked() ? void(StartCapture()) : StopCapture();
     RequestRedraw();
 }
 

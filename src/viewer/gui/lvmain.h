@@ -3,6 +3,7 @@
 // frames while something changes; a still view is not drawn again.
 #pragma once
 
+#include "analysis/ViewCapture.h"
 #include "viewer/ViewerCore.h"
 #include "viewer/gui/QtUi.h"
 
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <map>
+#include <memory>
 #include <string>
 
 class QImage;
@@ -25,8 +27,13 @@ class TReopenMenu;
 } // namespace lumora::ui
 
 namespace lumora::analysis {
+class TCaptureDlg;
 class TRoseDlg;
 } // namespace lumora::analysis
+
+namespace lumora::platform {
+class TSdlJoystick;
+} // namespace lumora::platform
 
 namespace lumora::viewer {
 
@@ -70,6 +77,8 @@ public:
     bool FirstActivation = true;
     // "3D Rose Diagram" is offered: a plot file has been read.
     bool RoseAvailable = false;
+    // The AVI capture: the armed file and the capture going on.
+    analysis::TViewerCapture Capture;
 
     // One frame now (the render step and the status bar); true when drawn.
     bool RenderFrame();
@@ -93,6 +102,16 @@ public:
     // not at all (an older file stays as it was on failure). A failure is shown as "FILE: reason";
     // true when written.
     bool SaveBitmap(const QString& file);
+    // "&Arm AVI Capture.." with file chosen: the capture will write it; "Start/Stop Capture" is
+    // enabled.
+    void ArmCapture(const QString& file);
+    // "Start/Stop Capture" pressed down: the armed file is opened for the view's frames (its
+    // size cut down to multiples of 4). A file that cannot be made is named in a warning with the
+    // reason and the button is released; true when the capture runs.
+    bool StartCapture();
+    // "Start/Stop Capture" released: the file is finished and the button disabled until the next
+    // arming. A failure shows "File Access Error".
+    void StopCapture();
     // The menu command of that object name ("ShowShotsMnu", ...), as a click would run it.
     void RunCommand(const QString& name);
     void ToolbarClick(const QString& name);
@@ -131,6 +150,7 @@ public:
     TSceneSetDlg* SceneSetDlg() const { return m_SceneSetDlg; }
     TEditLightDlg* EditLightDlg() const { return m_EditLightDlg; }
     TMaterialDlg* MaterialDlg() const { return m_MaterialDlg; }
+    analysis::TCaptureDlg* CaptureDlg() const { return m_CaptureDlg; }
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
@@ -155,6 +175,14 @@ private:
     void CopyToClipboard();
     void SaveScreenAsBitmap();
     void IdleStep();
+    void InitJoystick();
+    // After a drawn frame: the capture may grab it; the limit and failures end it.
+    void OnFrameRendered();
+    // The capture ended by itself: the button released and disabled, then text shown.
+    void CaptureEnded(const char* text);
+    void ArmCaptureDialog();
+    // The check mark and state of "Enable &Joystick" follow the core's (a failed read ends it).
+    void SyncJoystickItem();
     void ShowError(const std::string& text);
     void ShowCaption(const QString& caption);
     void SyncBoundingBoxMark();
@@ -185,6 +213,8 @@ private:
     TSceneSetDlg* m_SceneSetDlg = nullptr;
     TEditLightDlg* m_EditLightDlg = nullptr;
     TMaterialDlg* m_MaterialDlg = nullptr;
+    analysis::TCaptureDlg* m_CaptureDlg = nullptr;
+    std::unique_ptr<platform::TSdlJoystick> m_Joystick;
     QTimer m_Idle;
     bool m_RedrawPending = false;
     bool m_ShotsChecked = false, m_StationsChecked = false;

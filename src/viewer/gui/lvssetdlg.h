@@ -20,7 +20,7 @@ class QSpinBox;
 namespace lumora::viewer {
 
 // Help topics of the manual's section on scene settings, lights, materials and shadows.
-constexpr int kSceneSettingsTopic = 12, kEditLightTopic = 13, kMaterialsTopic = 14;
+constexpr int kSceneSettingsTopic = 21, kEditLightTopic = 22, kMaterialsTopic = 23;
 
 // The colour and file choosers of the dialogs; tests put their own answers in.
 struct TChoosers {

@@ -16,6 +16,8 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <cstring>
+
 namespace lumora::viewer {
 
 namespace {
@@ -125,6 +127,18 @@ public:
     }
     // Called when the window is shown or resized while a model is there.
     std::function<void()> Exposed;
+    QSize PixelSize() const { return m_Size; }
+    // The back buffer as OpenGL reads it, bottom row first (read before Present).
+    void ReadPixels(analysis::TVideoFrame& frame) {
+        frame.Width = m_Size.width();
+        frame.Height = m_Size.height();
+        frame.BottomUp = true;
+        frame.Rgba.resize(std::size_t(frame.Width) * frame.Height * 4);
+        QOpenGLFunctions* gl = m_Context.functions();
+        gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        gl->glReadPixels(0, 0, frame.Width, frame.Height, GL_RGBA, GL_UNSIGNED_BYTE,
+                         frame.Rgba.data());
+    }
     // The back buffer as a picture (read before Present).
     QImage ReadBack() {
         const QSize size = m_Size;
@@ -278,6 +292,27 @@ QImage TViewPanel::Grab(const std::function<bool()>& draw) {
     QImage image = m_GlView->ReadBack();
     m_GlView->Present();
     return image;
+}
+
+QSize TViewPanel::PixelSize() const {
+    if (m_GlView && m_GlView->PixelSize().isValid())
+        return m_GlView->PixelSize();
+    return size() * devicePixelRatio();
+}
+
+void TViewPanel::ReadFrame(analysis::TVideoFrame& frame) {
+    if (m_GlView && m_GlView->PixelSize().isValid()) {
+        m_GlView->ReadPixels(frame);
+        return;
+    }
+    const QImage image = grab().toImage().convertToFormat(QImage::Format_RGBA8888);
+    frame.Width = image.width();
+    frame.Height = image.height();
+    frame.BottomUp = false;
+    frame.Rgba.resize(std::size_t(frame.Width) * frame.Height * 4);
+    for (int y = 0; y < frame.Height; ++y)
+        std::memcpy(frame.Rgba.data() + std::size_t(y) * frame.Width * 4, image.constScanLine(y),
+                    std::size_t(frame.Width) * 4);
 }
 
 TMouseState MouseStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys, bool dbl) {

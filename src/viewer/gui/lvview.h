@@ -4,6 +4,7 @@
 // blended over each frame drawn.
 #pragma once
 
+#include "analysis/avilib.h"
 #include "platform/render/GlRenderer.h"
 #include "viewer/Navigation.h"
 
@@ -49,6 +50,11 @@ public:
     void SetAntiAlias(bool on);
     bool AntiAlias() const { return m_AntiAlias; }
     std::function<void()> OnNoAntiAlias;
+    // The size of the picture the view draws, in pixels.
+    QSize PixelSize() const;
+    // The picture drawn last, for a video frame: from inside DrawWith's draw the OpenGL view's
+    // back buffer as OpenGL reads it (bottom row first); without OpenGL the panel's look.
+    void ReadFrame(analysis::TVideoFrame& frame);
 
     std::function<void(int x, int y, const TMouseState&)> OnMouseButton;
     std::function<void(int x, int y, const TMouseState&)> OnMouseMove;
