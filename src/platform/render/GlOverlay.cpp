@@ -1,45 +1,10 @@
 #include "platform/render/GlOverlay.h"
 
+#include "platform/render/GlProgram.h"
+
 #include <epoxy/gl.h>
 
 namespace lumora::render {
-
-namespace {
-
-constexpr const char* kOverlayVertex = R"(#version 330 core
-out vec2 v_TexCoord;
-void main() {
-    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-    v_TexCoord = vec2(corner.x, 1.0 - corner.y);
-    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
-}
-)";
-
-constexpr const char* kOverlayFragment = R"(#version 330 core
-in vec2 v_TexCoord;
-uniform sampler2D u_Texture;
-out vec4 o_Color;
-void main() {
-    o_Color = texture(u_Texture, v_TexCoord);
-}
-)";
-
-GLuint CompileShader(GLenum type, const char* source, std::string& error) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok)
-        return shader;
-    char log[1024] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    error = std::string("overlay shader compilation failed: ") + log;
-    glDeleteShader(shader);
-    return 0;
-}
-
-} // namespace
 
 struct GlOverlay::Impl {
     GLuint Program = 0, Texture = 0, Vao = 0;
@@ -61,27 +26,11 @@ struct GlOverlay::Impl {
             return true;
         if (!Error.empty())
             return false;
-        const GLuint vs = CompileShader(GL_VERTEX_SHADER, kOverlayVertex, Error);
-        const GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, kOverlayFragment, Error) : 0;
-        if (!fs) {
-            glDeleteShader(vs);
+        BackgroundProgram overlay;
+        if (!BuildOverlayProgram(overlay, Error))
             return false;
-        }
-        const GLuint program = glCreateProgram();
-        glAttachShader(program, vs);
-        glAttachShader(program, fs);
-        glLinkProgram(program);
-        glDeleteShader(vs);
-        glDeleteShader(fs);
-        GLint ok = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            Error = "overlay program link failed";
-            glDeleteProgram(program);
-            return false;
-        }
-        Program = program;
-        TextureUniform = glGetUniformLocation(Program, "u_Texture");
+        Program = overlay.Id;
+        TextureUniform = overlay.Texture;
         glGenTextures(1, &Texture);
         glGenVertexArrays(1, &Vao);
         return true;

@@ -167,6 +167,24 @@ void main() {
 }
 )";
 
+constexpr const char* kOverlayVertex = R"(#version 330 core
+out vec2 v_TexCoord;
+void main() {
+    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    v_TexCoord = vec2(corner.x, 1.0 - corner.y);
+    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+constexpr const char* kOverlayFragment = R"(#version 330 core
+in vec2 v_TexCoord;
+uniform sampler2D u_Texture;
+out vec4 o_Color;
+void main() {
+    o_Color = texture(u_Texture, v_TexCoord);
+}
+)";
+
 GLuint Compile(GLenum type, const std::string& source, std::string& error) {
     const GLuint shader = glCreateShader(type);
     const char* text = source.c_str();
@@ -229,6 +247,14 @@ bool BuildSceneProgram(SceneProgram& p, std::string& error) {
 
 bool BuildBackgroundProgram(BackgroundProgram& p, std::string& error) {
     p.Id = Link(kBackgroundVertex, kBackgroundFragment, error);
+    if (!p.Id)
+        return false;
+    p.Texture = glGetUniformLocation(p.Id, "u_Texture");
+    return true;
+}
+
+bool BuildOverlayProgram(BackgroundProgram& p, std::string& error) {
+    p.Id = Link(kOverlayVertex, kOverlayFragment, error);
     if (!p.Id)
         return false;
     p.Texture = glGetUniformLocation(p.Id, "u_Texture");

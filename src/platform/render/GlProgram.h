@@ -30,5 +30,7 @@ struct BackgroundProgram {
 // Compile and link; false with the compiler's or linker's log in error.
 bool BuildSceneProgram(SceneProgram& program, std::string& error);
 bool BuildBackgroundProgram(BackgroundProgram& program, std::string& error);
+// The overlays' picture, alpha kept, in front of everything.
+bool BuildOverlayProgram(BackgroundProgram& program, std::string& error);
 
 } // namespace lumora::render
