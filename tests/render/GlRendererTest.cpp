@@ -201,12 +201,48 @@ TEST(GlRenderer, UploadsAMeshOnceAndAgainOnlyWhenItChanges) {
     s.Draw();
     s.Draw();
     EXPECT_EQ(s.Renderer.UploadCount(), 1u);
-    cube->SetColorRGB(0, 1, 0);
-    EXPECT_EQ(CentrePixel(s.Draw()), qRgb(0, 255, 0));
+    cube->SetTexture(std::make_shared<scene::Texture>(QImage(2, 2, QImage::Format_RGB32), 256, 1));
+    s.Draw();
     EXPECT_EQ(s.Renderer.UploadCount(), 2u);
-    cube->SetFaceColor(0, (127u << 24) | 0x00FF00); // transparency changes it too
+    cube->SetTexture(nullptr);
     s.Draw();
     EXPECT_EQ(s.Renderer.UploadCount(), 3u);
+    cube->SetFaceColor(0, (127u << 24) | 0x00FF00); // a see-through face moves to another run
+    s.Draw();
+    EXPECT_EQ(s.Renderer.UploadCount(), 4u);
+    EXPECT_EQ(s.Renderer.ColorUploadCount(), 0u);
+}
+
+// Recolouring sends the colours alone, and each face shows its own colour even where faces of
+// other colours share its corners.
+TEST(GlRenderer, RecolouringSendsOnlyTheColours) {
+    LUMORA_REQUIRE_EGL();
+    PixelScene s;
+    s.Ambient->SetColorRGB(1, 1, 1);
+    s.Direct->SetColorRGB(0, 0, 0);
+    // Two squares side by side sharing their middle edge, unlit.
+    auto mesh = s.AddMesh({{{-2, -1, 0}, {-2, 1, 0}, {0, 1, 0}, {0, -1, 0}},
+                           {{0, -1, 0}, {0, 1, 0}, {2, 1, 0}, {2, -1, 0}}},
+                          0xFFFF0000, scene::kShadeGouraud | scene::kFillSolid);
+    mesh->GenerateNormals(0, scene::kNormalsCompact); // one corner for each shared vertex
+    QImage image = s.Draw();
+    const int cy = image.height() / 2, lx = image.width() / 2 - 16, rx = image.width() / 2 + 16;
+    EXPECT_EQ(image.pixel(lx, cy), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(rx, cy), qRgb(255, 0, 0));
+    const std::size_t uploads = s.Renderer.UploadCount();
+    for (int pass = 0; pass < 2; ++pass) {
+        mesh->SetFaceColor(0, pass ? 0xFE0000FF : 0xFE00FF00);
+        mesh->SetFaceColor(1, pass ? 0xFE00FF00 : 0xFE0000FF);
+        image = s.Draw();
+        KeepImage(image, "GlRenderer_Recoloured");
+        EXPECT_EQ(image.pixel(lx, cy), pass ? qRgb(0, 0, 255) : qRgb(0, 255, 0));
+        EXPECT_EQ(image.pixel(rx, cy), pass ? qRgb(0, 255, 0) : qRgb(0, 0, 255));
+        // Near the shared edge too: no blend of the two colours.
+        EXPECT_EQ(image.pixel(image.width() / 2 - 2, cy), image.pixel(lx, cy));
+        EXPECT_EQ(image.pixel(image.width() / 2 + 2, cy), image.pixel(rx, cy));
+    }
+    EXPECT_EQ(s.Renderer.UploadCount(), uploads);
+    EXPECT_EQ(s.Renderer.ColorUploadCount(), 2u);
 }
 
 TEST(GlRenderer, BackgroundPictureFillsTheViewport) {

@@ -19,15 +19,27 @@ namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-// One corner as the GPU reads it: position, packed normal, RGBA colour, half-float texture
-// coordinates.
+// One corner as the GPU reads it: position, packed normal, half-float texture coordinates. The
+// colours are in a buffer of their own (RGBA bytes per corner), so recolouring a mesh rewrites
+// only them.
 struct GpuVertex {
     float X, Y, Z;
     std::uint32_t Normal;
-    std::uint8_t R, G, B, A;
     std::uint16_t U, V;
 };
-static_assert(sizeof(GpuVertex) == 24);
+static_assert(sizeof(GpuVertex) == 20);
+
+using GpuColor = std::uint32_t; // R, G, B, A bytes in memory order
+
+GpuColor MakeColor(scene::Color color) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(scene::ColorRed(color)),
+                                   static_cast<std::uint8_t>(scene::ColorGreen(color)),
+                                   static_cast<std::uint8_t>(scene::ColorBlue(color)),
+                                   static_cast<std::uint8_t>(scene::ColorAlpha(color))};
+    GpuColor packed;
+    std::memcpy(&packed, bytes, 4);
+    return packed;
+}
 
 std::uint32_t PackNormal(const scene::Vector& n) {
     auto part = [](float v) {
@@ -51,18 +63,8 @@ std::uint16_t HalfFloat(float value) {
     return static_cast<std::uint16_t>(sign | (exponent << 10) | (mantissa >> 13));
 }
 
-GpuVertex MakeVertex(const scene::Vector& p, const scene::Vector& n, scene::Color color,
-                     scene::TextureCoord uv) {
-    return {p.X,
-            p.Y,
-            p.Z,
-            PackNormal(n),
-            static_cast<std::uint8_t>(scene::ColorRed(color)),
-            static_cast<std::uint8_t>(scene::ColorGreen(color)),
-            static_cast<std::uint8_t>(scene::ColorBlue(color)),
-            static_cast<std::uint8_t>(scene::ColorAlpha(color)),
-            HalfFloat(uv.U),
-            HalfFloat(uv.V)};
+GpuVertex MakeVertex(const scene::Vector& p, const scene::Vector& n, scene::TextureCoord uv) {
+    return {p.X, p.Y, p.Z, PackNormal(n), HalfFloat(uv.U), HalfFloat(uv.V)};
 }
 
 struct Hasher {
@@ -91,12 +93,14 @@ std::uint64_t Signature(const scene::ProgressiveMesh& mesh, bool withLines) {
     return h.Value;
 }
 
-// The GL buffers of a chunk from its corners, triangle indices and edge indices.
+// The GL buffers of a chunk from its corners, their colours, triangle indices and edge indices.
 void Upload(GpuChunk& gpu, const std::vector<GpuVertex>& corners,
-            const std::vector<std::uint32_t>& triangles, const std::vector<std::uint32_t>& lines) {
+            const std::vector<GpuColor>& colors, const std::vector<std::uint32_t>& triangles,
+            const std::vector<std::uint32_t>& lines) {
     if (!gpu.Vao) {
         glGenVertexArrays(1, &gpu.Vao);
         glGenBuffers(1, &gpu.Vertices);
+        glGenBuffers(1, &gpu.Colors);
         glGenBuffers(1, &gpu.Triangles);
         glGenBuffers(1, &gpu.Lines);
     }
@@ -110,10 +114,14 @@ void Upload(GpuChunk& gpu, const std::vector<GpuVertex>& corners,
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 4, GL_INT_2_10_10_10_REV, GL_TRUE, stride,
                           reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(16));
     glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_HALF_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(20));
+    glVertexAttribPointer(3, 2, GL_HALF_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(16));
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.Colors);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(colors.size() * sizeof(GpuColor)), colors.data(),
+                 GL_DYNAMIC_DRAW);
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(GpuColor), nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.Triangles);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(triangles.size() * 4), triangles.data(),
                  GL_DYNAMIC_DRAW);
@@ -173,9 +181,14 @@ std::vector<std::uint16_t> GroupFaces(const scene::MeshBuilder& mesh, std::size_
     return faceGroup;
 }
 
-// Corners of a chunk shared by faces that meet at a vertex with the same normal and colour. The
-// first corner of each mesh vertex is found through a small open hash of the chunk's vertices,
-// so a chunk of a huge mesh costs only what the chunk holds.
+// Corners of a chunk shared by faces that meet at a vertex with the same normal. The first
+// corner of each mesh vertex is found through a small open hash of the chunk's vertices, so a
+// chunk of a huge mesh costs only what the chunk holds.
+//
+// A face's colour reaches the GPU through the last corner of each of its triangles (flat
+// shading of the colour): every face owns the corner its triangles end on, which no other face
+// may end on. So the colours can be rewritten without touching the corners: each corner takes
+// the colour of the face that owns it (or, when none does, of the first face that used it).
 class CornerTable {
 public:
     CornerTable(const scene::MeshBuilder& mesh, std::size_t cornerCount) : m_Mesh(mesh) {
@@ -186,27 +199,65 @@ public:
         m_Corners.reserve(cornerCount);
         m_Next.reserve(cornerCount);
         m_NormalOf.reserve(cornerCount);
-        m_ColorOf.reserve(cornerCount);
+        m_FaceOf.reserve(cornerCount);
     }
-    std::uint32_t Corner(const scene::FaceCorner& c, scene::Color color,
+    // The corner of face (chunk-relative) at c.
+    std::uint32_t Corner(const scene::FaceCorner& c, std::uint32_t face,
                          const scene::Vector& faceNormal) {
         if (c.Normal == scene::kNoNormal || c.Normal >= m_Mesh.Normals().size())
-            return Add(c.Vertex, faceNormal, color, kNone, kNone);
+            return Add(c.Vertex, faceNormal, face, kNone, kNone);
         Slot& head = Find(c.Vertex);
         for (std::uint32_t i = head.First; i != kNone; i = m_Next[i])
-            if (m_NormalOf[i] == c.Normal && m_ColorOf[i] == color)
+            if (m_NormalOf[i] == c.Normal)
                 return i;
         const std::uint32_t index =
-            Add(c.Vertex, m_Mesh.Normals()[c.Normal], color, c.Normal, head.First);
+            Add(c.Vertex, m_Mesh.Normals()[c.Normal], face, c.Normal, head.First);
         head.First = index;
         return index;
     }
+    // Writes triangle (a, b, c) of face into out, turned so that it ends on a corner the face
+    // owns; claims a free corner, or copies one when all three belong to other faces.
+    void Triangle(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t face,
+                  std::uint32_t* out) {
+        const std::uint32_t mine = face | kOwned;
+        const std::uint32_t order[3][3] = {{b, c, a}, {c, a, b}, {a, b, c}};
+        for (const auto& t : order)
+            if (Claim(t[2], mine)) {
+                std::copy(t, t + 3, out);
+                return;
+            }
+        const auto copy = static_cast<std::uint32_t>(m_Corners.size());
+        m_Corners.push_back(m_Corners[a]);
+        m_NormalOf.push_back(kNone);
+        m_Next.push_back(kNone);
+        m_FaceOf.push_back(mine);
+        out[0] = b;
+        out[1] = c;
+        out[2] = copy;
+    }
     std::vector<GpuVertex>& Corners() { return m_Corners; }
+    // Per corner, the chunk-relative face whose colour it carries.
+    std::vector<std::uint32_t> ColorFaces() const {
+        std::vector<std::uint32_t> faces(m_FaceOf.size());
+        std::transform(m_FaceOf.begin(), m_FaceOf.end(), faces.begin(),
+                       [](std::uint32_t f) { return f & ~kOwned; });
+        return faces;
+    }
 
 private:
+    static constexpr std::uint32_t kOwned = 0x80000000u;
     struct Slot {
         std::uint32_t Vertex, First;
     };
+    bool Claim(std::uint32_t corner, std::uint32_t mine) {
+        std::uint32_t& owner = m_FaceOf[corner];
+        if (owner == mine)
+            return true;
+        if (owner & kOwned)
+            return false;
+        owner = mine;
+        return true;
+    }
     Slot& Find(std::uint32_t vertex) {
         const std::size_t mask = m_Slots.size() - 1;
         for (std::size_t i = (vertex * 2654435761u) & mask;; i = (i + 1) & mask) {
@@ -219,22 +270,30 @@ private:
             }
         }
     }
-    std::uint32_t Add(std::uint32_t v, const scene::Vector& n, scene::Color color,
+    std::uint32_t Add(std::uint32_t v, const scene::Vector& n, std::uint32_t face,
                       std::uint32_t normal, std::uint32_t next) {
         const auto index = static_cast<std::uint32_t>(m_Corners.size());
-        m_Corners.push_back(
-            MakeVertex(m_Mesh.Vertices()[v], n, color, m_Mesh.TextureCoordinate(v)));
+        m_Corners.push_back(MakeVertex(m_Mesh.Vertices()[v], n, m_Mesh.TextureCoordinate(v)));
         m_NormalOf.push_back(normal);
-        m_ColorOf.push_back(color);
+        m_FaceOf.push_back(face);
         m_Next.push_back(next);
         return index;
     }
     const scene::MeshBuilder& m_Mesh;
     std::vector<Slot> m_Slots;
-    std::vector<std::uint32_t> m_Next, m_NormalOf;
-    std::vector<scene::Color> m_ColorOf;
+    std::vector<std::uint32_t> m_Next, m_NormalOf, m_FaceOf;
     std::vector<GpuVertex> m_Corners;
 };
+
+// The colour of every corner from the faces of the chunk starting at face first.
+std::vector<GpuColor> CornerColors(const scene::MeshBuilder& mesh, std::size_t first,
+                                   const std::vector<std::uint32_t>& colorFaces) {
+    std::vector<GpuColor> colors(colorFaces.size());
+    const auto& faceColors = mesh.FaceColors();
+    for (std::size_t i = 0; i < colors.size(); ++i)
+        colors[i] = MakeColor(faceColors[first + colorFaces[i]]);
+    return colors;
+}
 
 bool CornersValid(std::span<const scene::FaceCorner> corners, std::size_t vertexCount) {
     return std::all_of(corners.begin(), corners.end(),
@@ -312,6 +371,7 @@ void AddCoarseCopy(GpuChunk& gpu, std::vector<std::uint32_t>& triangles,
 struct ChunkArrays {
     GpuChunk Chunk; // without GL objects: groups, counts, transparent runs, bounds
     std::vector<GpuVertex> Corners;
+    std::vector<GpuColor> Colors;
     std::vector<std::uint32_t> Triangles, Lines;
 };
 
@@ -329,21 +389,24 @@ ChunkArrays BuildChunk(const scene::MeshBuilder& mesh, std::size_t first, std::s
     std::vector<std::uint32_t> lines, ids;
     const auto& starts = mesh.FaceStarts();
     CornerTable table(mesh, starts[last] - starts[first]);
+    gpu.TransparentFaces.assign(last - first, false);
     for (std::size_t f = first; f < last; ++f) {
+        const auto face = static_cast<std::uint32_t>(f - first);
         const auto corners = mesh.FaceCorners(f);
         const std::size_t n = corners.size();
         ids.clear();
         if (CornersValid(corners, mesh.Vertices().size())) {
             const scene::Vector normal = scene::PolygonNormal(mesh.Vertices(), corners);
             for (const scene::FaceCorner& c : corners)
-                ids.push_back(table.Corner(c, mesh.FaceColor(f), normal));
+                ids.push_back(table.Corner(c, face, normal));
         }
-        std::uint32_t& out = next[faceGroup[f - first]];
-        for (std::size_t k = 2; k < n; ++k) {
-            const bool ok = ids.size() == n;
-            triangles[out++] = ok ? ids[0] : 0;
-            triangles[out++] = ok ? ids[k - 1] : 0;
-            triangles[out++] = ok ? ids[k] : 0;
+        gpu.TransparentFaces[face] = IsTransparent(mesh.FaceColor(f));
+        std::uint32_t& out = next[faceGroup[face]];
+        for (std::size_t k = 2; k < n; ++k, out += 3) {
+            if (ids.size() == n)
+                table.Triangle(ids[0], ids[k - 1], ids[k], face, &triangles[out]);
+            else
+                std::fill_n(&triangles[out], 3, 0u);
         }
         if (withLines)
             AddEdges(ids, lines);
@@ -353,6 +416,8 @@ ChunkArrays BuildChunk(const scene::MeshBuilder& mesh, std::size_t first, std::s
     KeepTransparent(gpu, triangles, table.Corners());
     if (coarse)
         AddCoarseCopy(gpu, triangles, table.Corners());
+    gpu.ColorFaces = table.ColorFaces();
+    arrays.Colors = CornerColors(mesh, first, gpu.ColorFaces);
     arrays.Corners = std::move(table.Corners());
     arrays.Triangles = std::move(triangles);
     arrays.Lines = std::move(lines);
@@ -365,16 +430,17 @@ void UploadChunk(GpuChunk& chunk, ChunkArrays& arrays) {
     chunk = std::move(arrays.Chunk);
     chunk.Vao = objects.Vao;
     chunk.Vertices = objects.Vertices;
+    chunk.Colors = objects.Colors;
     chunk.Triangles = objects.Triangles;
     chunk.Lines = objects.Lines;
-    Upload(chunk, arrays.Corners, arrays.Triangles, arrays.Lines);
+    Upload(chunk, arrays.Corners, arrays.Colors, arrays.Triangles, arrays.Lines);
 }
 
 void ReleaseChunk(GpuChunk& chunk) {
     if (chunk.Vao) {
         glDeleteVertexArrays(1, &chunk.Vao);
-        const GLuint buffers[] = {chunk.Vertices, chunk.Triangles, chunk.Lines};
-        glDeleteBuffers(3, buffers);
+        const GLuint buffers[] = {chunk.Vertices, chunk.Colors, chunk.Triangles, chunk.Lines};
+        glDeleteBuffers(4, buffers);
     }
     chunk = GpuChunk{};
 }
@@ -435,8 +501,8 @@ void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines)
     std::vector<GpuVertex> corners;
     corners.reserve(positions.size());
     for (std::size_t v = 0; v < positions.size(); ++v)
-        corners.push_back(
-            MakeVertex(positions[v], scene::Normalize(normals[v]), mesh.GetColor(), {}));
+        corners.push_back(MakeVertex(positions[v], scene::Normalize(normals[v]), {}));
+    const std::vector<GpuColor> colors(corners.size(), MakeColor(mesh.GetColor()));
     std::vector<std::uint32_t> lines;
     if (withLines)
         for (std::size_t i = 0; i + 2 < triangles.size(); i += 3)
@@ -448,8 +514,33 @@ void BuildMesh(GpuMesh& gpu, const scene::ProgressiveMesh& mesh, bool withLines)
     chunk.TriangleCount = static_cast<std::uint32_t>(triangles.size() / 3);
     chunk.Bounds = CornerBounds(corners);
     KeepTransparent(chunk, triangles, corners);
-    Upload(chunk, corners, triangles, lines);
+    Upload(chunk, corners, colors, triangles, lines);
     Summarise(gpu, withLines);
+}
+
+// New face colours into the chunks' colour buffers, the corners untouched; false (nothing
+// written) when a face became see-through or opaque, which moves it to another draw group.
+bool UpdateColors(GpuMesh& gpu, const scene::MeshBuilder& mesh) {
+    const auto& faceColors = mesh.FaceColors();
+    for (std::size_t c = 0; c < gpu.Chunks.size(); ++c) {
+        const GpuChunk& chunk = gpu.Chunks[c];
+        const std::size_t first = c * GpuMesh::kChunkFaces;
+        if (first + chunk.TransparentFaces.size() > faceColors.size())
+            return false;
+        for (std::size_t f = 0; f < chunk.TransparentFaces.size(); ++f)
+            if (IsTransparent(faceColors[first + f]) != chunk.TransparentFaces[f])
+                return false;
+    }
+    for (std::size_t c = 0; c < gpu.Chunks.size(); ++c) {
+        const GpuChunk& chunk = gpu.Chunks[c];
+        const std::vector<GpuColor> colors =
+            CornerColors(mesh, c * GpuMesh::kChunkFaces, chunk.ColorFaces);
+        glBindBuffer(GL_ARRAY_BUFFER, chunk.Colors);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(colors.size() * sizeof(GpuColor)),
+                        colors.data());
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return true;
 }
 
 } // namespace
@@ -472,11 +563,16 @@ GpuMesh& GlMeshCache::Slot(const scene::SceneObject& owner) {
 GpuMesh& GlMeshCache::Get(const scene::MeshBuilder& mesh, bool withLines) {
     GpuMesh& gpu = Slot(mesh);
     const std::uint64_t signature = Signature(mesh, withLines || gpu.HasLines, m_Coarse);
-    if (signature != gpu.Signature) {
+    if (signature == gpu.Signature && mesh.ColorVersion() == gpu.ColorVersion)
+        return gpu;
+    if (signature == gpu.Signature && UpdateColors(gpu, mesh)) {
+        ++m_ColorUploads;
+    } else {
         BuildMesh(gpu, mesh, withLines || gpu.HasLines, m_Coarse);
         gpu.Signature = signature;
         ++m_Uploads;
     }
+    gpu.ColorVersion = mesh.ColorVersion();
     return gpu;
 }
 

@@ -25,11 +25,15 @@ struct DrawGroup {
 // A piece of a mesh in buffers of its own: up to kChunkFaces faces, with the box they fill, so
 // that a big mesh is drawn only where it meets the view and is uploaded a piece at a time.
 struct GpuChunk {
-    GLuint Vao = 0, Vertices = 0, Triangles = 0, Lines = 0;
+    GLuint Vao = 0, Vertices = 0, Colors = 0, Triangles = 0, Lines = 0;
     std::uint32_t CornerCount = 0;
     std::uint32_t TriangleCount = 0;
     std::uint32_t LineIndexCount = 0;
     std::vector<DrawGroup> Groups;
+    // Per corner, the face (from the chunk's first) whose colour it carries; per face, whether it
+    // was see-through: what a colour-only update needs.
+    std::vector<std::uint32_t> ColorFaces;
+    std::vector<bool> TransparentFaces;
     // Triangle indices and object-space centres of the transparent runs, for sorting.
     std::vector<std::uint32_t> TransparentIndices;
     std::vector<scene::Vector> TransparentCentres;
@@ -49,6 +53,7 @@ struct GpuMesh {
     bool HasLines = false;
     bool AnyTransparent = false;
     std::uint64_t Signature = 0;
+    std::uint64_t ColorVersion = 0;
     bool Seen = false;
 };
 
@@ -69,7 +74,9 @@ public:
     void BeginFrame();
     void Sweep();
     void Clear();
+    // Meshes built and uploaded whole, and meshes whose colours alone were sent again.
     std::size_t UploadCount() const { return m_Uploads; }
+    std::size_t ColorUploadCount() const { return m_ColorUploads; }
 
 private:
     struct TextureEntry {
@@ -84,6 +91,7 @@ private:
     std::unordered_map<const scene::SceneObject*, std::weak_ptr<const scene::SceneObject>> m_Owners;
     std::unordered_map<const scene::Texture*, TextureEntry> m_Textures;
     std::size_t m_Uploads = 0;
+    std::size_t m_ColorUploads = 0;
     bool m_Coarse = false;
 };
 

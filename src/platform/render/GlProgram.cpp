@@ -59,7 +59,8 @@ uniform vec4 u_ShadowPlane;
 uniform vec4 u_ShadowLight;
 out vec3 v_World;
 out vec3 v_Normal;
-out vec4 v_Color;
+// A face's colour is its own: taken from the last corner of each triangle, not blended.
+flat out vec4 v_Color;
 out vec2 v_TexCoord;
 out vec3 v_Diffuse;
 out vec3 v_Specular;
@@ -87,7 +88,7 @@ void main() {
 constexpr const char* kSceneFragment = R"(
 in vec3 v_World;
 in vec3 v_Normal;
-in vec4 v_Color;
+flat in vec4 v_Color;
 in vec2 v_TexCoord;
 in vec3 v_Diffuse;
 in vec3 v_Specular;

@@ -682,6 +682,10 @@ void GlRenderer::InvalidateAll() {
     m_Impl->Cache.Clear();
 }
 
+std::size_t GlRenderer::ColorUploadCount() const {
+    return m_Impl->Cache.ColorUploadCount();
+}
+
 std::size_t GlRenderer::UploadCount() const {
     return m_Impl->Cache.UploadCount();
 }

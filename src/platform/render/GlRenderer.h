@@ -49,8 +49,10 @@ public:
 
     // Forgets every uploaded mesh and texture, so the next frame uploads them again.
     void InvalidateAll();
-    // Number of mesh uploads since the renderer was built (first uploads and re-uploads).
+    // Number of mesh uploads since the renderer was built (first uploads and re-uploads), and of
+    // meshes whose colours alone were sent again (recoloured, nothing else changed).
     std::size_t UploadCount() const;
+    std::size_t ColorUploadCount() const;
     const std::string& LastError() const;
 
 private:

@@ -167,7 +167,7 @@ std::uint16_t MeshBuilder::MaterialIndex(const MaterialPtr& material) {
 void MeshBuilder::SetColor(Color color) {
     m_Color = color;
     std::fill(m_FaceColors.begin(), m_FaceColors.end(), color);
-    ++m_AppearanceVersion;
+    ++m_ColorVersion;
 }
 
 void MeshBuilder::SetTexture(TexturePtr texture) {
@@ -186,7 +186,7 @@ void MeshBuilder::SetMaterial(MaterialPtr material) {
 
 void MeshBuilder::SetFaceColor(std::size_t index, Color color) {
     m_FaceColors[index] = color;
-    ++m_AppearanceVersion;
+    ++m_ColorVersion;
 }
 
 const TexturePtr& MeshBuilder::FaceTexture(std::size_t index) const {

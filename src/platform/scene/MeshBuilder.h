@@ -50,8 +50,9 @@ class Face;
 // Faces live in flat arrays (corners of all faces in one array, colours in another), so adding a
 // face allocates nothing of its own and a mesh of millions of faces is a handful of blocks.
 // Texture coordinates are kept only once one is set (all 0 before). Every change counts up
-// GeometryVersion (positions, normals, corners, texture coordinates) or AppearanceVersion
-// (colours, textures, materials), so a renderer knows what to upload again.
+// GeometryVersion (positions, normals, corners, texture coordinates), AppearanceVersion
+// (textures, materials) or ColorVersion (face colours), so a renderer knows what to upload
+// again: recolouring a mesh sends only its colours.
 class MeshBuilder : public Visual {
 public:
     std::string ClassName() const override { return "Builder"; }
@@ -143,6 +144,7 @@ public:
 
     std::uint64_t GeometryVersion() const { return m_GeometryVersion; }
     std::uint64_t AppearanceVersion() const { return m_AppearanceVersion; }
+    std::uint64_t ColorVersion() const { return m_ColorVersion; }
 
 private:
     std::uint16_t TextureIndex(const TexturePtr& texture);
@@ -167,6 +169,7 @@ private:
     unsigned m_Quality = kShadeGouraud | kLightOn | kFillSolid;
     std::uint64_t m_GeometryVersion = 0;
     std::uint64_t m_AppearanceVersion = 0;
+    std::uint64_t m_ColorVersion = 0;
 
     friend class Face;
 };
