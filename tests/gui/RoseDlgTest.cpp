@@ -271,7 +271,9 @@ TEST(RoseDlg, TheProgressBarIsRepaintedAtMostTwentyTimesASecond) {
     EXPECT_EQ(bar->value(), 100);
     EXPECT_GE(paints.Paints, 2); // the start and the end at least
     EXPECT_LE(paints.Paints, dlg.ProgressShown());
-    EXPECT_LE(dlg.ProgressShown(), elapsed / analysis::kProgressRepaintInterval + 3)
+    // The throttle's clock counts whole milliseconds, so a gap it takes for 50 ms may be a
+    // little shorter on the test's clock.
+    EXPECT_LE(dlg.ProgressShown(), elapsed / (analysis::kProgressRepaintInterval - 1) + 3)
         << elapsed << " ms";
 }
 
