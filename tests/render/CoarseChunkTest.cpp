@@ -67,6 +67,9 @@ TEST(CoarseChunks, AFarMeshIsDrawnCoarseAndLooksTheSame) {
     QImage exact, coarse;
     ASSERT_EQ(DrawCounting(s, &exact), kFullTriangles);
     s.Renderer.SetCoarseFar(true);
+    // The first picture does not wait for the coarse copies: they are made after it.
+    EXPECT_EQ(DrawCounting(s), kFullTriangles);
+    EXPECT_FALSE(s.Renderer.CoarseCopiesPending());
     const std::uint32_t drawn = DrawCounting(s, &coarse);
     KeepImage(coarse, "CoarseChunks_Far");
     EXPECT_LT(drawn, kFullTriangles / 2);

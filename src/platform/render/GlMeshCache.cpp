@@ -463,18 +463,29 @@ void Summarise(GpuMesh& gpu, bool withLines) {
     gpu.HasLines = withLines;
 }
 
-void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines, bool coarse) {
+std::size_t Cores() {
+    return std::max(2u, std::thread::hardware_concurrency());
+}
+
+// The faces of chunk c of a mesh.
+std::pair<std::size_t, std::size_t> ChunkFaces(const scene::MeshBuilder& mesh, std::size_t c) {
+    return {c * GpuMesh::kChunkFaces,
+            std::min(mesh.GetFaceCount(), (c + 1) * GpuMesh::kChunkFaces)};
+}
+
+// The coarse copies are made later (BuildCoarseCopies): the chunks are built without them.
+void BuildMesh(GpuMesh& gpu, const scene::MeshBuilder& mesh, bool withLines) {
     const std::size_t faces = mesh.GetFaceCount();
     const std::size_t chunks =
         std::max<std::size_t>(1, (faces + GpuMesh::kChunkFaces - 1) / GpuMesh::kChunkFaces);
     Resize(gpu, chunks);
     auto build = [&](std::size_t c) {
-        return BuildChunk(mesh, c * GpuMesh::kChunkFaces,
-                          std::min(faces, (c + 1) * GpuMesh::kChunkFaces), withLines, coarse);
+        const auto [first, last] = ChunkFaces(mesh, c);
+        return BuildChunk(mesh, first, last, withLines, false);
     };
     // The arrays of the next chunks are made on other threads, one per core, while this one's
     // go to the GPU.
-    const std::size_t ahead = std::max(2u, std::thread::hardware_concurrency());
+    const std::size_t ahead = Cores();
     std::deque<std::future<ChunkArrays>> pending;
     std::size_t started = 0;
     for (std::size_t c = 0; c < chunks; ++c) {
@@ -568,8 +579,9 @@ GpuMesh& GlMeshCache::Get(const scene::MeshBuilder& mesh, bool withLines) {
     if (signature == gpu.Signature && UpdateColors(gpu, mesh)) {
         ++m_ColorUploads;
     } else {
-        BuildMesh(gpu, mesh, withLines || gpu.HasLines, m_Coarse);
+        BuildMesh(gpu, mesh, withLines || gpu.HasLines);
         gpu.Signature = signature;
+        gpu.CoarseNext = m_Coarse ? 0 : gpu.Chunks.size();
         ++m_Uploads;
     }
     gpu.ColorVersion = mesh.ColorVersion();
@@ -582,9 +594,55 @@ GpuMesh& GlMeshCache::Get(const scene::ProgressiveMesh& mesh, bool withLines) {
     if (signature != gpu.Signature) {
         BuildMesh(gpu, mesh, withLines || gpu.HasLines);
         gpu.Signature = signature;
+        gpu.CoarseNext = gpu.Chunks.size();
         ++m_Uploads;
     }
     return gpu;
+}
+
+bool GlMeshCache::CoarseCopiesPending() const {
+    return std::any_of(m_Meshes.begin(), m_Meshes.end(),
+                       [](const auto& m) { return m.second.CoarseNext < m.second.Chunks.size(); });
+}
+
+bool GlMeshCache::BuildCoarseCopies(std::chrono::milliseconds budget) {
+    const auto start = std::chrono::steady_clock::now();
+    for (auto& [owner, gpu] : m_Meshes) {
+        if (gpu.CoarseNext >= gpu.Chunks.size())
+            continue;
+        const auto object = m_Owners[owner].lock();
+        const auto* mesh = dynamic_cast<const scene::MeshBuilder*>(object.get());
+        // A mesh changed since its upload is built again, coarse copies and all, when drawn.
+        if (!mesh || Signature(*mesh, gpu.HasLines, m_Coarse) != gpu.Signature)
+            continue;
+        while (gpu.CoarseNext < gpu.Chunks.size()) {
+            if (std::chrono::steady_clock::now() - start >= budget)
+                return true;
+            // The chunk is built again exactly as it was uploaded (its corners do not depend on
+            // colours), so only its triangle indices, coarse copy appended, go to the GPU.
+            std::vector<std::future<ChunkArrays>> batch;
+            for (std::size_t c = gpu.CoarseNext; c < gpu.Chunks.size() && batch.size() < Cores();
+                 ++c)
+                batch.push_back(std::async(std::launch::async, [&, c] {
+                    const auto [first, last] = ChunkFaces(*mesh, c);
+                    return BuildChunk(*mesh, first, last, false, true);
+                }));
+            for (auto& pending : batch) {
+                ChunkArrays arrays = pending.get();
+                GpuChunk& chunk = gpu.Chunks[gpu.CoarseNext++];
+                if (!arrays.Chunk.CoarseIndexCount)
+                    continue;
+                glBindVertexArray(chunk.Vao);
+                glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(arrays.Triangles.size() * 4),
+                             arrays.Triangles.data(), GL_DYNAMIC_DRAW);
+                glBindVertexArray(0);
+                chunk.CoarseFirstIndex = arrays.Chunk.CoarseFirstIndex;
+                chunk.CoarseIndexCount = arrays.Chunk.CoarseIndexCount;
+                chunk.CoarseError = arrays.Chunk.CoarseError;
+            }
+        }
+    }
+    return false;
 }
 
 GLuint GlMeshCache::Texture(const scene::Texture& texture) {

@@ -7,6 +7,7 @@
 
 #include <epoxy/gl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +55,8 @@ struct GpuMesh {
     bool AnyTransparent = false;
     std::uint64_t Signature = 0;
     std::uint64_t ColorVersion = 0;
+    // The next chunk to get its coarse copy (none left when it reaches Chunks.size()).
+    std::size_t CoarseNext = 0;
     bool Seen = false;
 };
 
@@ -67,8 +70,13 @@ public:
     // The GL texture of a picture (uploaded once per picture); 0 for an empty picture.
     GLuint Texture(const scene::Texture& texture);
 
-    // With on, meshes built from now on also get coarse copies of their big chunks.
+    // With on, meshes built from now on also get coarse copies of their big chunks: not while
+    // they are first uploaded (the first picture comes first) but by BuildCoarseCopies.
     void SetCoarseCopies(bool on) { m_Coarse = on; }
+    // Makes the coarse copies still missing, a few chunks at a time on every core, until the
+    // budget is spent; true while some are left.
+    bool BuildCoarseCopies(std::chrono::milliseconds budget);
+    bool CoarseCopiesPending() const;
 
     // Marks every mesh unseen; Sweep frees those not drawn since.
     void BeginFrame();

@@ -219,6 +219,8 @@ struct GlRenderer::Impl {
     Vector CameraPos;
     float PixelScale = 1;
     bool CoarseFar = false;
+    // Time a frame may spend on coarse copies still missing, after its meshes are drawn.
+    static constexpr std::chrono::milliseconds kCoarseBudget{30};
     std::uint32_t Triangles = 0;
     std::map<std::pair<const GpuMesh*, std::size_t>, SortedRun> Runs;
     std::vector<std::uint32_t> SortScratch;
@@ -614,6 +616,8 @@ struct GlRenderer::Impl {
         DrawTransparent(transparent, sorted, lists);
         SweepRuns();
         Cache.Sweep();
+        if (CoarseFar)
+            Cache.BuildCoarseCopies(kCoarseBudget);
         Target->AddTrianglesDrawn(Triangles);
         glUseProgram(0);
         return scene::Result::Ok;
@@ -671,6 +675,10 @@ void GlRenderer::Install(scene::Device& device) {
 
 scene::Result GlRenderer::Draw(scene::Viewport& viewport, scene::Frame& scene) {
     return m_Impl->Draw(viewport, scene);
+}
+
+bool GlRenderer::CoarseCopiesPending() const {
+    return m_Impl->Cache.CoarseCopiesPending();
 }
 
 void GlRenderer::SetCoarseFar(bool on) {

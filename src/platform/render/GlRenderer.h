@@ -46,6 +46,9 @@ public:
     // surface moves by more than a pixel: a turning view of a big cave keeps its pace. Off (the
     // default) draws every triangle, for pictures that must be exact.
     void SetCoarseFar(bool on);
+    // Coarse copies are made after the first picture, within a small time budget of every
+    // frame drawn: true while some are still to come.
+    bool CoarseCopiesPending() const;
 
     // Forgets every uploaded mesh and texture, so the next frame uploads them again.
     void InvalidateAll();
