@@ -64,9 +64,9 @@ public:
     // Ignored when i is the selection or outside 0..n-1; else selects and fires OnChangeSelect.
     void SetSelected(int i);
 
-    bool Adjustable = true;  // boundaries can be dragged
-    bool AdjustEnds = true;  // the first and last boundary too
-    bool LabelBars = false;  // each band's value is written into it
+    bool Adjustable = true; // boundaries can be dragged
+    bool AdjustEnds = true; // the first and last boundary too
+    bool LabelBars = false; // each band's value is written into it
     double ScaleFactor = 1.0;
     int Decimals = 0;
 
@@ -106,6 +106,8 @@ private:
     int m_Count = 0;
     TColorCount m_ColorCount = TColorCount::dc12;
     int m_Selected = 1;
+    // Entry values fall (or stay) from entry 1 down, so BandIndex may halve its search.
+    bool m_Descending = true;
 };
 
 } // namespace lumora::analysis
