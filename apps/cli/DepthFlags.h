@@ -22,9 +22,9 @@ struct TDepthArgs {
 void AddDepthFlags(CLI::App& command, TDepthArgs& args, bool rock);
 
 // On the cave built into the scene's model frame: the rock texture first (its white background
-// would otherwise wash the depth colours out of the meshes), then the depth colours. Returns the bar the cave
-// was coloured with, or nothing without --depth-colors. Throws Error when the rock texture cannot
-// be made.
+// would otherwise wash the depth colours out of the meshes), then the depth colours. Returns the
+// bar the cave was coloured with, or nothing without --depth-colors. Throws Error when the rock
+// texture cannot be made.
 std::optional<analysis::TColorBar> ApplyDepthFlags(const TDepthArgs& args,
                                                    viewer::TViewerScene& scene, UiServices& ui);
 
