@@ -3,6 +3,7 @@
 // when asked: what the viewer's "Save As glTF..." writes.
 #include "CaveBuildCli.h"
 #include "Commands.h"
+#include "DepthFlags.h"
 
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
@@ -20,6 +21,7 @@ struct TGltfArgs {
     TCaveArgs Cave;
     std::string Output; // empty: the plot file's name with .glb, here
     bool Shots = false, Stations = false;
+    TDepthArgs Depth;
 };
 
 void RunGltf(const TGltfArgs& args) {
@@ -41,6 +43,7 @@ void RunGltf(const TGltfArgs& args) {
         passage::BuildShotLines(extras);
     if (args.Stations)
         passage::BuildStationMarkers(extras);
+    ApplyDepthFlags(args.Depth, cave.Scene, ui);
     const scene::Frame& model = *cave.Scene.CenterFrame;
     const bool binary = !scene::IsGltfTextPath(output);
     const scene::GltfOptions options =
@@ -67,6 +70,7 @@ void AddGltfCommand(CLI::App& exportCommand) {
                         "name with .glb in the current folder)");
     command->add_flag("--shots", args->Shots, "Also write the shot lines (as lines)");
     command->add_flag("--stations", args->Stations, "Also write the station markers");
+    AddDepthFlags(*command, args->Depth, /*rock=*/false);
     command->callback([args] { RunGltf(*args); });
 }
 

@@ -1,6 +1,7 @@
 #include "OverlayFlags.h"
 
 #include "analysis/ColorTables.h"
+#include "analysis/lvspecial.h"
 #include "passage/CrossSection.h"
 #include "platform/Error.h"
 #include "survey/PlotArray.h"
@@ -45,8 +46,10 @@ void AddOverlayFlags(CLI::App& command, TOverlayArgs& args) {
     command.add_flag("--compass", args.Compass, "Draw the compass (heading and tilt of the view)");
     command.add_flag("--scale-bar", args.ScaleBar,
                      "Draw a scale bar of a round length at the depth of the model's centre");
-    command.add_flag("--legend", args.Legend,
-                     "Draw the depth colour legend (the 24-colour bar over the cave's elevations)");
+    command.add_flag(
+        "--legend", args.Legend,
+        "Draw the depth colour legend (the bar of --depth-colors, else the 24-colour bar, "
+        "over the cave's elevations)");
     command.add_flag("--names", args.Names,
                      "Draw station names where they do not overlap (fixed stations and survey "
                      "ends first)");
@@ -67,6 +70,12 @@ void AddOverlayFlags(CLI::App& command, TOverlayArgs& args) {
 bool TCliOverlays::Wanted(const TOverlayArgs& args) {
     return args.Compass || args.ScaleBar || args.Legend || args.Names || !args.Find.empty() ||
            !args.Measure.empty();
+}
+
+void TCliOverlays::ShowDepthBar(const analysis::TColorBar& bar) {
+    if (m_State.Settings.DepthLegend)
+        m_State.Legend =
+            analysis::BarLegend(bar, m_Stations.FeetPerModelUnit(), survey::PlotData().Center.Z);
 }
 
 std::uint32_t TCliOverlays::StationNamed(const std::string& name) const {

@@ -5,6 +5,8 @@
 
 #include "ViewFlags.h"
 
+#include "analysis/Colorbar.h"
+
 #include "viewer/gui/ViewOverlay.h"
 
 #include <CLI/CLI.hpp>
@@ -39,6 +41,8 @@ public:
     TCliOverlays& operator=(const TCliOverlays&) = delete;
     // Whether any overlay was asked for.
     static bool Wanted(const TOverlayArgs& args);
+    // With --legend: the legend shows this bar (the one the cave was coloured with).
+    void ShowDepthBar(const analysis::TColorBar& bar);
 
 private:
     std::uint32_t StationNamed(const std::string& name) const;

@@ -1,6 +1,7 @@
 // lumora render: builds a plot file's cave as the viewer does and writes one picture of it,
 // drawn offscreen (no display needed).
 #include "CaveBuildCli.h"
+#include "DepthFlags.h"
 #include "OverlayFlags.h"
 #include "ViewFlags.h"
 
@@ -12,6 +13,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace lumora::cli {
 
@@ -23,6 +25,7 @@ struct TRenderArgs {
     TViewArgs View;
     bool Shots = false, Stations = false, Bbox = false;
     TOverlayArgs Overlays;
+    TDepthArgs Depth;
     // "Materials Settings" for every mesh of the model, when any of its flags is given.
     viewer::TMaterialSettings Material;
     std::string Emissive, Specular;
@@ -76,9 +79,12 @@ void RunRender(TRenderArgs& args) {
     StderrCaveProgress progress(args.Cave.Quiet);
     BuildCave(args.Cave, cave.Cave, progress, ui);
     AddExtras(args, cave, progress, ui);
+    const std::optional<analysis::TColorBar> bar = ApplyDepthFlags(args.Depth, cave.Scene, ui);
     std::unique_ptr<TCliOverlays> overlays;
     if (TCliOverlays::Wanted(args.Overlays))
         overlays = std::make_unique<TCliOverlays>(args.Overlays, cave.Scene, view, std::cout);
+    if (overlays && bar)
+        overlays->ShowDepthBar(*bar);
     DressModel(args, cave.Scene, ui);
     view.WritePicture(args.Output);
     std::cout << view.WroteText(args.Output) << '\n';
@@ -121,6 +127,7 @@ void AddRenderCommand(CLI::App& app) {
     command->add_flag("--stations", args->Stations, "Also draw the station markers (yellow)");
     command->add_flag("--bbox", args->Bbox, "Also draw the bounding box");
     AddOverlayFlags(*command, args->Overlays);
+    AddDepthFlags(*command, args->Depth, /*rock=*/true);
     AddMaterialFlags(*command, *args);
     command->callback([args] { RunRender(*args); });
 }

@@ -3,6 +3,7 @@
 // capture format) or an MP4 file (H.264), with a progress bar on stderr.
 #include "CaveBuildCli.h"
 #include "Commands.h"
+#include "DepthFlags.h"
 #include "ViewFlags.h"
 
 #include "analysis/avilib.h"
@@ -28,6 +29,7 @@ struct TVideoArgs {
     TCaveArgs Cave;
     std::string Output;
     TViewArgs View;
+    TDepthArgs Depth;
     double Seconds = 10;
     int Fps = 18;
     double YawRate = 36; // degrees per second: a whole turn in 10 seconds
@@ -88,7 +90,7 @@ void RunVideo(const TVideoArgs& args) {
         throw Error("--size: a video needs at least 4 x 4 pixels");
     StderrCaveProgress progress(args.Cave.Quiet);
     BuildCave(args.Cave, cave.Cave, progress, ui);
-    // Colours by depth join the model here, as in lumora render, once its flags offer them.
+    ApplyDepthFlags(args.Depth, cave.Scene, ui);
     view.BeginFrames();
     // The viewer's Animate spin: the model turns about its own vertical axis once per frame.
     viewer::SetSpin(*cave.Scene.CenterFrame, cave.Scene.CenterFrame, {0, 1, 0},
@@ -138,6 +140,7 @@ void AddVideoCommand(CLI::App& app) {
     command->add_option("-o,--output", args->Output, "Video file to write: NAME.avi or NAME.mp4")
         ->required();
     AddViewFlags(*command, args->View);
+    AddDepthFlags(*command, args->Depth, /*rock=*/false);
     command->add_option("--seconds", args->Seconds, "Length of the video in seconds")
         ->check(CLI::Range(0.05, 3600.0))
         ->capture_default_str();

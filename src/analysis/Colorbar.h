@@ -106,6 +106,8 @@ private:
     int m_Count = 0;
     TColorCount m_ColorCount = TColorCount::dc12;
     int m_Selected = 1;
+    // Entry values fall (or stay) from entry 1 down, so BandIndex may halve its search.
+    bool m_Descending = true;
 };
 
 } // namespace lumora::analysis

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analysis/Colorbar.h"
+#include "viewer/DepthLegend.h"
 #include "viewer/ViewerCore.h"
 
 #include <cstddef>
@@ -39,6 +40,9 @@ constexpr std::uint32_t kCavePassageKind = 1;
 // the packed colour (alpha 254) of the band of its highest vertex. Other meshes keep their
 // colours. Stops the relative wrap. Returns the number of faces coloured.
 std::size_t ColorByDepth(viewer::TViewerCore& core, TColorBar& bar, TEffectsProgress& progress);
+// The same on a scene and the hierarchy listing it (the command line has no viewer core).
+std::size_t ColorByDepth(viewer::TViewerScene& scene, const viewer::THierarchy& hierarchy,
+                         TColorBar& bar, TEffectsProgress& progress);
 // Colours one mesh by the bar as it stands (its range already set); faceBase is the running face
 // total the progress position starts from.
 std::size_t ColorMeshByDepth(scene::MeshBuilder& mesh, const TColorBar& bar,
@@ -51,8 +55,15 @@ void ApplyTransparency(viewer::TViewerCore& core, int percent, TEffectsProgress&
 // "Set Rock Texture": the built-in rock picture as the current texture and the rock preset on
 // every cave passage mesh; false (after the warning) when the picture cannot be made.
 bool SetRockTexture(viewer::TViewerCore& core);
+// The same on a scene, its textures and the hierarchy listing it.
+bool SetRockTexture(viewer::TViewerScene& scene, viewer::TTextures& textures, UiServices& ui,
+                    const viewer::THierarchy& hierarchy);
 // "Remove Texture": the relative wrap stops; every cave passage mesh loses its texture and turns
 // red (1, 0, 0), which also discards the depth colours.
 void RemoveRockTexture(viewer::TViewerCore& core);
+
+// The legend of the bar as it stands: its bands top first, and its boundary values (model
+// elevations) as value * scale + offset (in feet for the overlay).
+viewer::TDepthLegend BarLegend(const TColorBar& bar, double scale, double offset);
 
 } // namespace lumora::analysis
