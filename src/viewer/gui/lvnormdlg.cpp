@@ -73,6 +73,7 @@ TNormalDlg::TNormalDlg(QWidget* parent) : QDialog(parent) {
         layout->addWidget(label);
     layout->addWidget(group);
     layout->addLayout(buttons);
+    ShowReadouts();
 }
 
 void TNormalDlg::SetMesh(scene::MeshBuilderPtr mesh) {
