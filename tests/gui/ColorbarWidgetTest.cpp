@@ -117,10 +117,10 @@ TEST(ColorBarWidget, APressBetweenBoundariesSelectsThatBand) {
     EXPECT_EQ(f.Positions(), before);
     f.Press(27); // the same band again: no new selection
     EXPECT_EQ(f.Selects, 1);
-    // A boundary that cannot be dragged is part of the band below it.
+    // Next to a boundary that cannot be dragged, a press selects.
     f.Bar.Bar().Adjustable = false;
-    f.Press(30);
-    f.Release(30);
+    f.Press(31);
+    f.Release(31);
     EXPECT_EQ(f.Bar.Bar().Selected(), 4);
     EXPECT_EQ(f.Selects, 2);
     EXPECT_EQ(f.Positions(), before);
