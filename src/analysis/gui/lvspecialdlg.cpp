@@ -1,6 +1,6 @@
 #include "analysis/gui/lvspecialdlg.h"
 
-#include "analysis/gui/LVRose.h"
+#include "analysis/gui/LVRose.h" // kProgressRepaintInterval
 #include "ui/gui/HelpIcon.h"
 
 #include <QCheckBox>
