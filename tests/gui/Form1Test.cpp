@@ -152,7 +152,7 @@ TEST(Form1, MenusHoldEveryItemWithItsCaptionAndState) {
         {"&File", "&Export 3D File Formats...", true},
         {"&File", "&Test Objects..", true},
         {"&File", "Exit", true},
-        {"&Cave", "&Special Effects...", false},
+        {"&Cave", "&Special Effects...", true},
         {"&Cave", "S&how Shots", true},
         {"&Cave", "Show S&tations", true},
         {"&Cave", "&Bounding Box", true},

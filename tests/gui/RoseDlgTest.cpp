@@ -1,6 +1,7 @@
 // The "Rose Diagram" dialog offscreen: every control with its caption, default and range, the
 // linkage of layers, thickness and angle, "Create Rose" with the options the controls hold, the
 // empty rose, the progress bar's repaints, and the viewer's "3D Rose Diagram" command.
+#include "DialogTestSupport.h"
 #include "analysis/RoseTestData.h"
 #include "analysis/gui/LVRose.h"
 #include "support/RecordingUi.h"
@@ -74,21 +75,6 @@ struct TRoseWindow {
         return names;
     }
 };
-
-// Types text into a spin box as a user does: select all, type, Tab to the next control (Enter
-// would press "Create Rose").
-void TypeInto(QAbstractSpinBox* spin, const QString& text) {
-    spin->setFocus();
-    QLineEdit* edit = spin->findChild<QLineEdit*>();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Tab);
-}
-
-// A click on a check box's or radio button's mark, at its left end.
-void ClickMark(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
 
 TEST(RoseDlg, EveryControlWithItsCaptionDefaultAndRange) {
     TRoseWindow w;
@@ -236,19 +222,6 @@ TEST(RoseDlg, AnEmptyRoseSaysSoAndDrawsNothing) {
     QTest::mouseClick(w.Find<QPushButton>("CreateBtn"), Qt::LeftButton);
     EXPECT_EQ(w.VisualNames(), (std::vector<std::string>{"Rose Builder", "Base Builder"}));
 }
-
-// Paint events of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        Paints += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
 
 // A big survey reports progress at every record, but the bar is repainted at most every 50 ms
 // (and at the start and the end).

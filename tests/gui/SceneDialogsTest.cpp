@@ -1,5 +1,6 @@
 // The Devices, Display Modes, Scene Settings, Edit Light and Materials Settings dialogs and the
 // Shadow command of the main window, offscreen.
+#include "DialogTestSupport.h"
 #include "viewer/gui/lvdevdlg.h"
 #include "viewer/gui/lvmain.h"
 #include "viewer/gui/lvssetdlg.h"
@@ -23,24 +24,6 @@ namespace lumora::test {
 namespace {
 
 using viewer::TForm1;
-
-// Answers the message boxes that open while it lives, keeping their texts.
-class Boxes {
-public:
-    Boxes() {
-        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts.push_back(box->text().toStdString());
-                box->done(QMessageBox::Ok);
-            }
-        });
-        m_Timer.start(10);
-    }
-    std::vector<std::string> Texts;
-
-private:
-    QTimer m_Timer;
-};
 
 render::TFoundDriver Driver(const char* name, bool hardware, bool rgb, std::uint32_t depths) {
     render::TFoundDriver d = render::DescribeContext({"Maker", name, "1"});

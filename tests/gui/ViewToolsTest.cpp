@@ -1,6 +1,7 @@
 // The viewer window's tools beside its specified commands, through real Qt events offscreen:
 // the wheel and the keys over the view, the preset views, Find Station, measuring by clicks,
 // the window and overlay settings kept over a restart, and a still view that draws nothing.
+#include "DialogTestSupport.h"
 #include "platform/IniFile.h"
 #include "support/TestSupport.h"
 #include "viewer/Measure.h"
@@ -26,23 +27,6 @@ namespace lumora::test {
 namespace {
 
 using viewer::TForm1;
-
-// surveys surveys of shots 10-foot shots each, the surveys 50 feet apart.
-std::string Cave(const TempDir& dir, const char* name, int surveys, int shots) {
-    std::string text = "Z 0 " + std::to_string(surveys * 50) + " 0 " + std::to_string(shots * 10) +
-                       " 0 0\r\nSMain\r\n";
-    for (int n = 0; n < surveys; ++n) {
-        text += "NS" + std::to_string(n) + " D 1 1 2000 C\r\n";
-        for (int i = 0; i <= shots; ++i)
-            text += std::string(i == 0 ? "M " : "D ") + std::to_string(n * 50) + " " +
-                    std::to_string(i * 10) + " " + std::to_string(i) + " S" + std::to_string(n) +
-                    "." + std::to_string(i) + " P 2 2 2 2 I 1.00\r\n";
-        text += "X 0 0 0 0 0 0\r\n";
-    }
-    const std::string file = dir.File(name);
-    WriteFile(file, text);
-    return file;
-}
 
 // A window with a built cave, its spin stopped, nothing pending.
 struct CaveWindow {

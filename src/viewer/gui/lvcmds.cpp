@@ -18,7 +18,7 @@ const std::vector<TCommand>& CommandTable() {
         {"&File", "&Export 3D File Formats...", "ExportMnu", true, false},
         {"&File", "&Test Objects..", "TestObjectsMnu", true, false},
         {"&File", "Exit", "ExitMnu", true, false},
-        {"&Cave", "&Special Effects...", "EffectsMnu", false, false},
+        {"&Cave", "&Special Effects...", "EffectsMnu", true, false},
         {"&Cave", "S&how Shots", "ShowShotsMnu", true, true},
         {"&Cave", "Show S&tations", "ShowStationsMnu", true, true},
         {"&Cave", "&Bounding Box", "BoundingBoxMnu", true, true},

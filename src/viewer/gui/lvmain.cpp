@@ -2,6 +2,7 @@
 
 #include "analysis/gui/LVRose.h"
 #include "analysis/gui/lvcapture.h"
+#include "analysis/gui/lvspecialdlg.h"
 #include "exporter/gui/ShowExporter.h"
 
 #include "passage/gui/lvcavmsh.h"
@@ -19,12 +20,14 @@
 #include "viewer/gui/lvedfram.h"
 #include "viewer/gui/lvhelp.h"
 #include "viewer/gui/lvmeshcmd.h"
+#include "viewer/gui/lvnormdlg.h"
 #include "viewer/gui/lvoutpnl.h"
 #include "viewer/gui/lvssetdlg.h"
 #include "viewer/gui/lvstatus.h"
 #include "viewer/gui/lvtoolbar.h"
 #include "viewer/gui/lvtordlg.h"
 #include "viewer/gui/lvtrans.h"
+#include "viewer/gui/lvtxtdlg.h"
 #include "viewer/gui/lvview.h"
 #include "viewer/gui/lvviewtools.h"
 
@@ -273,6 +276,7 @@ void TForm1::CreateDialogs() {
         RequestRedraw();
     });
     ConnectSceneDialogs();
+    ConnectEffectDialogs();
     m_CaptureDlg = new analysis::TCaptureDlg(this);
     connect(m_CaptureDlg, &analysis::TCaptureDlg::HelpTopic, this, help);
     m_RoseDlg = new analysis::TRoseDlg(Core, survey::PlotData(), this);
@@ -303,6 +307,32 @@ void TForm1::ConnectSceneDialogs() {
     connect(m_EditLightDlg, &TEditLightDlg::SceneChanged, this, redraw);
     connect(m_MaterialDlg, &TMaterialDlg::HelpTopic, this, help);
     connect(m_MaterialDlg, &TMaterialDlg::RenderWithNotice, this, notice);
+}
+
+// The special effects, texture and normals dialogs.
+void TForm1::ConnectEffectDialogs() {
+    m_ColorDlg = new analysis::TColorDlg(Core, this);
+    m_TextureDlg = new TTextureDlg(Core, this);
+    m_NormalDlg = new TNormalDlg(this);
+    auto help = [this](int topic) { m_Help->ShowTopic(topic); };
+    auto redraw = [this] { RedrawIfPalettized(); };
+    connect(m_ColorDlg, &analysis::TColorDlg::HelpTopic, this, help);
+    connect(m_ColorDlg, &analysis::TColorDlg::RenderWithNotice, this,
+            [this] { RenderWithNotice(); });
+    connect(m_ColorDlg, &analysis::TColorDlg::SceneChanged, this, redraw);
+    connect(m_ColorDlg, &analysis::TColorDlg::DepthColouring, this, [this](bool on) {
+        // The legend's elevations in feet, as the stations give them.
+        if (on)
+            m_Tools->SetDepthLegend(analysis::BarLegend(m_ColorDlg->DepthBar()->Bar(),
+                                                        m_Tools->Stations().FeetPerModelUnit(),
+                                                        survey::PlotData().Center.Z));
+        else
+            m_Tools->SetDepthLegend(std::nullopt);
+    });
+    connect(m_TextureDlg, &TTextureDlg::HelpTopic, this, help);
+    connect(m_TextureDlg, &TTextureDlg::SceneChanged, this, redraw);
+    connect(m_NormalDlg, &TNormalDlg::HelpTopic, this, help);
+    connect(m_NormalDlg, &TNormalDlg::SceneChanged, this, redraw);
 }
 
 void TForm1::ConnectCommands() {
@@ -617,6 +647,8 @@ void TForm1::RunCommand(const QString& name) {
             m_TorusDlg->exec();
         else if (name == "ExitMnu")
             close();
+        else if (name == "EffectsMnu")
+            m_ColorDlg->ShowEffects();
         else if (name == "ShowShotsMnu")
             ToggleBuilt("ShowShotsMnu", passage::kKindShots, m_ShotsChecked, true);
         else if (name == "ShowStationsMnu")
@@ -725,6 +757,14 @@ void TForm1::PageButton(const QString& name) {
                 builder->SetColor(
                     passage::PackedColor(std::uint32_t(c.red()) | c.green() << 8 | c.blue() << 16));
             activateWindow();
+        } else if (name == "SetTextureBtn") {
+            auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
+            Core.Textures.SelectedBuilder = builder;
+            if (builder)
+                m_TextureDlg->ShowTextureDialog(builder);
+        } else if (name == "SetNormalsBtn") {
+            if (auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>())
+                m_NormalDlg->ShowNormalsDialog(builder);
         } else if (name == "SetMaterialsBtn") {
             auto builder = Core.Hierarchy.QuerySelected<scene::MeshBuilder>();
             Core.Textures.SelectedBuilder = builder;

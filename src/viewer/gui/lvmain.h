@@ -28,6 +28,7 @@ class TReopenMenu;
 
 namespace lumora::analysis {
 class TCaptureDlg;
+class TColorDlg;
 class TRoseDlg;
 } // namespace lumora::analysis
 
@@ -47,8 +48,10 @@ class TSceneSetDlg;
 class THelpWindow;
 class TMeshFileCommands;
 class TNavToolbar;
+class TNormalDlg;
 class TOutlinePanel;
 class TTorusDlg;
+class TTextureDlg;
 class TTransDlg;
 class TViewPanel;
 class TViewTools;
@@ -151,6 +154,10 @@ public:
     TEditLightDlg* EditLightDlg() const { return m_EditLightDlg; }
     TMaterialDlg* MaterialDlg() const { return m_MaterialDlg; }
     analysis::TCaptureDlg* CaptureDlg() const { return m_CaptureDlg; }
+    // "&Special Effects...", and the hierarchy's "Set Texture" and "Set Normals".
+    analysis::TColorDlg* ColorDlg() const { return m_ColorDlg; }
+    TTextureDlg* TextureDlg() const { return m_TextureDlg; }
+    TNormalDlg* NormalDlg() const { return m_NormalDlg; }
     // Shots or stations built and shown ("S&how Shots", "Show S&tations").
     void SetShotsChecked(bool on);
     void SetStationsChecked(bool on);
@@ -169,6 +176,7 @@ private:
     bool InitScene();
     void InitDrivers(const render::ContextInfo* running);
     void ConnectSceneDialogs();
+    void ConnectEffectDialogs();
     void ConnectCommands();
     void ToggleBuilt(const char* actionName, std::uint32_t kind, bool& checked, bool shots);
     void PageButton(const QString& name);
@@ -214,6 +222,9 @@ private:
     TEditLightDlg* m_EditLightDlg = nullptr;
     TMaterialDlg* m_MaterialDlg = nullptr;
     analysis::TCaptureDlg* m_CaptureDlg = nullptr;
+    analysis::TColorDlg* m_ColorDlg = nullptr;
+    TTextureDlg* m_TextureDlg = nullptr;
+    TNormalDlg* m_NormalDlg = nullptr;
     std::unique_ptr<platform::TSdlJoystick> m_Joystick;
     QTimer m_Idle;
     bool m_RedrawPending = false;

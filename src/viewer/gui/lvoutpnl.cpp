@@ -35,16 +35,12 @@ TOutlinePanel::TOutlinePanel(THierarchy& hierarchy, QWidget* parent)
     });
     m_Pages = new QStackedWidget;
     m_Pages->setFixedHeight(149);
-    m_Pages->addWidget(Page("FramePage", "Frame Options", {{"Edit Frame", true}}));
-    m_Pages->addWidget(Page("BuilderPage", "Mesh Builder Options",
-                            {{"Set Color", true},
-                             {"Set Texture", false},
-                             {"Set Normals", false},
-                             {"Set Materials", true},
-                             {"Delete Mesh", true},
-                             {"Save", true}}));
-    m_Pages->addWidget(Page("ProgPage", "Progressive Mesh Options", {{"Edit Progressive", true}}));
-    m_Pages->addWidget(Page("LightPage", "Light Options", {{"Edit Light", true}}));
+    m_Pages->addWidget(Page("FramePage", "Frame Options", {"Edit Frame"}));
+    m_Pages->addWidget(
+        Page("BuilderPage", "Mesh Builder Options",
+             {"Set Color", "Set Texture", "Set Normals", "Set Materials", "Delete Mesh", "Save"}));
+    m_Pages->addWidget(Page("ProgPage", "Progressive Mesh Options", {"Edit Progressive"}));
+    m_Pages->addWidget(Page("LightPage", "Light Options", {"Edit Light"}));
     m_Pages->addWidget(Page("UnknownPage", "Unknown", {}));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -54,16 +50,15 @@ TOutlinePanel::TOutlinePanel(THierarchy& hierarchy, QWidget* parent)
 }
 
 QWidget* TOutlinePanel::Page(const char* name, const char* heading,
-                             const std::vector<std::pair<const char*, bool>>& buttons) {
+                             const std::vector<const char*>& buttons) {
     auto* page = new QWidget;
     page->setObjectName(name);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(heading));
-    for (const auto& [caption, enabled] : buttons) {
+    for (const char* caption : buttons) {
         auto* button = new QPushButton(caption);
         QString objectName = QString(caption).remove(' ') + "Btn";
         button->setObjectName(objectName);
-        button->setEnabled(enabled); // the others belong to later dialogs
         connect(button, &QPushButton::clicked, this,
                 [this, objectName] { emit ButtonClicked(objectName); });
         layout->addWidget(button);

@@ -33,8 +33,7 @@ signals:
     void ButtonClicked(const QString& name);
 
 private:
-    QWidget* Page(const char* name, const char* heading,
-                  const std::vector<std::pair<const char*, bool>>& buttons);
+    QWidget* Page(const char* name, const char* heading, const std::vector<const char*>& buttons);
     void ShowPage();
 
     THierarchy& m_Hierarchy;

@@ -1,0 +1,113 @@
+#include "viewer/gui/lvnormdlg.h"
+
+#include "ui/gui/HelpIcon.h"
+#include "viewer/gui/lvtxtdlg.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace lumora::viewer {
+
+namespace {
+
+QLabel* ReadOut(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* Button(const char* name, const char* caption) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    return b;
+}
+
+QCheckBox* CheckedBox(const char* name, const char* caption) {
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(name);
+    box->setChecked(true);
+    return box;
+}
+
+} // namespace
+
+TNormalDlg::TNormalDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("NormalDlg");
+    setWindowTitle("Normal Settings");
+    const TNormalSettings defaults;
+    m_PolygonsDis = ReadOut("PolygonsDis");
+    m_VerticesDis = ReadOut("VerticesDis");
+    m_SizeDis = ReadOut("SizeDis");
+    m_CreaseSpin = new QSpinBox;
+    m_CreaseSpin->setObjectName("CreaseSpin");
+    m_CreaseSpin->setRange(0, 180);
+    m_CreaseSpin->setSingleStep(10);
+    m_CreaseSpin->setValue(int(defaults.CreaseDegrees));
+    m_UseCreaseChk = CheckedBox("UseCreaseChk", "Use Crease Angle");
+    m_CompressChk = CheckedBox("CompressChk", "Compress Mesh");
+    auto* doNormals = Button("DoNormalsBtn", "Do Normals");
+    auto* close = Button("CloseBtn", "Close");
+    auto* help = Button("HelpBtn", "Help");
+    ui::SetHelpIcon(*help);
+    connect(doNormals, &QPushButton::clicked, this, &TNormalDlg::DoNormalsBtnClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kTextureTopic); });
+    auto* group = new QGroupBox("Set Normals");
+    auto* form = new QFormLayout(group);
+    form->addRow("Crease Angle", m_CreaseSpin);
+    form->addRow(m_UseCreaseChk);
+    form->addRow(m_CompressChk);
+    form->addRow(doNormals);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(close);
+    buttons->addWidget(help);
+    auto* layout = new QVBoxLayout(this);
+    for (QLabel* label : {m_PolygonsDis, m_VerticesDis, m_SizeDis})
+        layout->addWidget(label);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    ShowReadouts();
+}
+
+void TNormalDlg::SetMesh(scene::MeshBuilderPtr mesh) {
+    m_Mesh = std::move(mesh);
+    ShowReadouts();
+}
+
+void TNormalDlg::ShowNormalsDialog(scene::MeshBuilderPtr mesh) {
+    SetMesh(std::move(mesh));
+    exec();
+}
+
+TNormalSettings TNormalDlg::Settings() const {
+    TNormalSettings s;
+    s.CreaseDegrees = m_CreaseSpin->value();
+    s.UseCrease = m_UseCreaseChk->isChecked();
+    s.Compress = m_CompressChk->isChecked();
+    return s;
+}
+
+bool TNormalDlg::DoNormalsBtnClick() {
+    if (!m_Mesh)
+        return false;
+    const bool done = scene::Succeeded(DoNormals(*m_Mesh, Settings()));
+    ShowReadouts();
+    emit SceneChanged();
+    return done;
+}
+
+void TNormalDlg::ShowReadouts() {
+    const TNormalReadouts r = m_Mesh ? NormalReadouts(*m_Mesh) : TNormalReadouts{};
+    m_PolygonsDis->setText(QString::fromStdString(" Polygons: " + r.Polygons));
+    m_VerticesDis->setText(QString::fromStdString(" Vertices: " + r.Vertices));
+    m_SizeDis->setText(QString::fromStdString(" Size: " + r.Size));
+}
+
+} // namespace lumora::viewer
