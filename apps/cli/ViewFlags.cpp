@@ -218,9 +218,11 @@ void TOffscreenView::ApplyLook() {
     SetBackgroundColor(m_Scene, m_Scene.BackgroundColor);
     if (!look.BackgroundImage.empty()) {
         scene::TexturePtr picture;
-        const scene::Result loaded = m_Scene.RMRoot.LoadTexture(look.BackgroundImage, picture);
+        std::string reason;
+        const scene::Result loaded =
+            m_Scene.RMRoot.LoadTexture(look.BackgroundImage, picture, &reason);
         if (!scene::Succeeded(loaded))
-            throw Error(FileFailureText(look.BackgroundImage, loaded));
+            throw Error(FileFailureText(look.BackgroundImage, loaded, reason));
         m_Scene.SceneFrame->SetSceneBackgroundImage(picture);
     }
     if (!look.Light.empty())

@@ -100,7 +100,9 @@ bool SaveInternalTexture(TViewerCore& core, const std::string& folder) {
         return false;
     }
     TexturePtr texture;
-    if (!CheckFileResult(core.Ui, core.Scene.RMRoot.LoadTexture(file, texture), file))
+    std::string reason;
+    if (!CheckFileResult(core.Ui, core.Scene.RMRoot.LoadTexture(file, texture, &reason), file,
+                         reason))
         return false;
     texture->SetName(kSavedRockName);
     t.CurrentTexture = texture;

@@ -18,7 +18,8 @@ void SetSceneBackgroundColor(TViewerScene& s, std::uint32_t color) {
 
 bool SetBackgroundImage(TViewerScene& s, UiServices& ui, const std::string& path) {
     TexturePtr picture;
-    if (!CheckFileResult(ui, s.RMRoot.LoadTexture(path, picture), path))
+    std::string reason;
+    if (!CheckFileResult(ui, s.RMRoot.LoadTexture(path, picture, &reason), path, reason))
         return false;
     s.SceneFrame->SetSceneBackgroundImage(picture);
     return true;

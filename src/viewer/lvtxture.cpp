@@ -73,9 +73,10 @@ Result ApplyTextureParameters(TViewerScene& s, TTextures& t, MeshBuilder& mesh,
     return t.CurrentWrap->Apply(mesh);
 }
 
-Result LoadTextureFile(TViewerScene& s, TTextures& t, const std::string& path) {
+Result LoadTextureFile(TViewerScene& s, TTextures& t, const std::string& path,
+                       std::string* reason) {
     TexturePtr texture;
-    const Result result = s.RMRoot.LoadTexture(path, texture);
+    const Result result = s.RMRoot.LoadTexture(path, texture, reason);
     if (!Succeeded(result))
         return result;
     const std::string name = std::filesystem::path(path).filename().string();

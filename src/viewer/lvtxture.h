@@ -57,8 +57,10 @@ scene::Result ApplyTextureParameters(TViewerScene& s, TTextures& t, scene::MeshB
                                      const TTextureParameters& p);
 
 // "Load Texture File": the picture becomes the current texture named after the file, and the
-// read-out shows its name and size. The current texture is kept when the picture cannot be read.
-scene::Result LoadTextureFile(TViewerScene& s, TTextures& t, const std::string& path);
+// read-out shows its name and size. The current texture is kept when the picture cannot be read;
+// reason (when given) then says why.
+scene::Result LoadTextureFile(TViewerScene& s, TTextures& t, const std::string& path,
+                              std::string* reason = nullptr);
 
 // "Apply To Mesh" (relative false) and "Apply Relative" on the selected mesh: false, after the
 // warning "No Texture Loaded", when there is no texture or no selected mesh.

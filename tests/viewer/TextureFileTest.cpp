@@ -74,27 +74,29 @@ TEST(TextureFile, BadPicturesFailWithTheFileAndWhyAndChangeNothing) {
     lumora::test::WriteFile(dir.File("wide.bmp"), Bitmap(16385, 2));
     lumora::test::WriteFile(dir.File("tall.bmp"), BitmapClaiming(4, 20000));
     lumora::test::WriteFile(dir.File("huge.bmp"), BitmapClaiming(16000, 16000)); // 1 GB decoded
-    const std::string failing = std::string(ResultText(Result::BadImage));
-    const std::string tooLarge = std::string(ResultText(Result::LimitExceeded));
+    const std::string tooLarge = "the picture is too large (";
+    // Each warning names the file and begins with why it was refused.
     const struct {
         std::string Path, Reason;
     } cases[] = {
         {dir.File("missing.bmp"), std::strerror(ENOENT)},
         {dir.Path().string(), "Is a directory"},
-        {dir.File("text.bmp"), failing},
-        {dir.File("short.bmp"), failing},
-        {dir.File("short.png"), failing},
-        {dir.File("short.jpg"), failing},
-        {dir.File("short.ppm"), failing},
-        {dir.File("wide.bmp"), tooLarge},
-        {dir.File("tall.bmp"), tooLarge},
-        {dir.File("huge.bmp"), tooLarge},
+        {dir.File("text.bmp"), "the file is not a picture (BMP, PPM, PNG or JPEG)"},
+        {dir.File("short.bmp"), "the file is cut short"},
+        {dir.File("short.png"), "the picture cannot be decoded"},
+        {dir.File("short.jpg"), "the file is cut short"},
+        {dir.File("short.ppm"), "the picture cannot be decoded"},
+        {dir.File("wide.bmp"), tooLarge + "16385 x 2 pixels; at most 16384 a side and 256 MB"},
+        {dir.File("tall.bmp"), tooLarge + "4 x 20000 pixels"},
+        {dir.File("huge.bmp"), tooLarge + "16000 x 16000 pixels"},
     };
     for (const auto& c : cases) {
         v.ui.Warnings.clear();
-        const Result result = LoadTextureFile(v.s, t, c.Path);
-        EXPECT_FALSE(CheckFileResult(v.ui, result, c.Path)) << c.Path;
-        EXPECT_EQ(v.ui.Warnings, std::vector<std::string>{c.Path + ": " + c.Reason});
+        std::string reason;
+        const Result result = LoadTextureFile(v.s, t, c.Path, &reason);
+        EXPECT_FALSE(CheckFileResult(v.ui, result, c.Path, reason)) << c.Path;
+        ASSERT_EQ(v.ui.Warnings.size(), 1u) << c.Path;
+        EXPECT_EQ(v.ui.Warnings[0].rfind(c.Path + ": " + c.Reason, 0), 0u) << v.ui.Warnings[0];
         EXPECT_EQ(t.CurrentTexture, kept) << c.Path;
         EXPECT_EQ(t.FileReadout, readout) << c.Path;
         EXPECT_EQ(mesh->GetTexture(), kept) << c.Path;

@@ -30,16 +30,6 @@ QPushButton* Button(const char* name, const char* caption) {
 
 } // namespace
 
-viewer::TDepthLegend BarLegend(const TColorBar& bar, double feetPerModelUnit, double centreZ) {
-    viewer::TDepthLegend legend;
-    for (int i = 0; i < bar.Count(); ++i) {
-        legend.Boundaries.push_back(bar.Entry(i).Value * feetPerModelUnit + centreZ);
-        if (i > 0)
-            legend.Colors.push_back(bar.Entry(i).Color);
-    }
-    return legend;
-}
-
 TDialogProgress::TDialogProgress(QWidget& dialog, QProgressBar& bar, QLabel& counter)
     : m_Dialog(dialog), m_Bar(bar), m_Counter(counter) {}
 

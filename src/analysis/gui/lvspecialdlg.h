@@ -27,10 +27,6 @@ constexpr int kEffectsTopic = 10;
 // "Transparency"'s default, in percent.
 constexpr int kDefaultTransparency = 55;
 
-// The legend of the bands as the bar holds them after colouring: colours top first and the
-// boundaries in feet, scene y × feetPerModelUnit + centreZ (the survey's centre elevation).
-viewer::TDepthLegend BarLegend(const TColorBar& bar, double feetPerModelUnit, double centreZ);
-
 // The dialog's side of a long pass: the progress bar and `CntDis` take the values reported, and
 // the dialog is painted at most every kProgressRepaintInterval ms, so a million faces do not
 // mean ten thousand paints.

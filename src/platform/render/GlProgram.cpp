@@ -119,7 +119,8 @@ void main() {
     vec4 base = v_Color;
     if (u_Textured) {
         vec4 texel = texture(u_Texture, v_TexCoord);
-        base = vec4(texel.rgb, texel.a * base.a);
+        // The picture is tinted by the face colour, as a white face shows it as it is.
+        base = vec4(texel.rgb * base.rgb, texel.a * base.a);
     }
     vec3 color = base.rgb;
     if (u_Shadow) {

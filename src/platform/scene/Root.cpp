@@ -70,8 +70,8 @@ Result Root::CreateProgressiveMesh(ProgressiveMeshPtr& mesh) {
     return Result::Ok;
 }
 
-Result Root::LoadTexture(const std::string& path, TexturePtr& texture) {
-    return Texture::Load(path, m_TextureColors, m_TextureShades, texture);
+Result Root::LoadTexture(const std::string& path, TexturePtr& texture, std::string* reason) {
+    return Texture::Load(path, m_TextureColors, m_TextureShades, texture, reason);
 }
 
 Result Root::LoadTextureFromImage(const QImage& image, TexturePtr& texture) {

@@ -29,7 +29,8 @@ public:
     Result CreateWrap(const WrapParameters& parameters, const FramePtr& reference, WrapPtr& wrap);
     Result CreateProgressiveMesh(ProgressiveMeshPtr& mesh);
     // A texture from a picture file, with the default colours and shades.
-    Result LoadTexture(const std::string& path, TexturePtr& texture);
+    // A picture file as a texture; reason (when given) says why it was refused.
+    Result LoadTexture(const std::string& path, TexturePtr& texture, std::string* reason = nullptr);
     // A texture from a picture held by the program.
     Result LoadTextureFromImage(const QImage& image, TexturePtr& texture);
     void SetDefaultTextureColors(std::uint32_t colors) { m_TextureColors = colors; }

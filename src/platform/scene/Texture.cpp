@@ -68,23 +68,36 @@ bool CutShort(const std::string& path, const QByteArray& format) {
 } // namespace
 
 Result Texture::Load(const std::string& path, std::uint32_t colors, std::uint32_t shades,
-                     std::shared_ptr<Texture>& texture) {
+                     std::shared_ptr<Texture>& texture, std::string* reason) {
+    auto refuse = [&](Result result, const std::string& why) {
+        if (reason)
+            *reason = why;
+        return result;
+    };
+    auto tooLarge = [&](const QSize& size) {
+        return refuse(Result::LimitExceeded,
+                      "the picture is too large (" + std::to_string(size.width()) + " x " +
+                          std::to_string(size.height()) + " pixels; at most " +
+                          std::to_string(kMaxTextureSide) + " a side and " +
+                          std::to_string(kMaxTextureBytes >> 20) + " MB decoded)");
+    };
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        return Result::FileNotFound;
+        return refuse(Result::FileNotFound, {});
     QImageReader reader(QString::fromStdString(path));
     reader.setAllocationLimit(int(kMaxTextureBytes >> 20));
     if (!reader.canRead())
-        return Result::BadImage;
+        return refuse(Result::BadImage, "the file is not a picture (BMP, PPM, PNG or JPEG)");
     if (const QSize size = reader.size(); size.isValid() && TooLarge(size))
-        return Result::LimitExceeded;
+        return tooLarge(size);
     if (CutShort(path, reader.format()))
-        return Result::BadImage;
+        return refuse(Result::BadImage, "the file is cut short");
     QImage image;
     if (!reader.read(&image) || image.isNull() || image.width() == 0 || image.height() == 0)
-        return Result::BadImage;
+        return refuse(Result::BadImage,
+                      "the picture cannot be decoded (" + reader.errorString().toStdString() + ")");
     if (TooLarge(image.size()))
-        return Result::LimitExceeded;
+        return tooLarge(image.size());
     texture = std::make_shared<Texture>(std::move(image), colors, shades);
     return Result::Ok;
 }

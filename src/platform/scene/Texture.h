@@ -14,9 +14,11 @@ public:
         : m_Image(std::move(image)), m_Colors(colors), m_Shades(shades) {}
     std::string ClassName() const override { return "Texture"; }
 
-    // Loads a picture file (BMP, PPM, PNG, JPEG). The texture's name is left empty.
+    // Loads a picture file (BMP, PPM, PNG, JPEG). The texture's name is left empty. A refused
+    // file leaves texture as it was and, when reason is given, says why in a few words
+    // ("the file is cut short"); empty when the file could not be opened.
     static Result Load(const std::string& path, std::uint32_t colors, std::uint32_t shades,
-                       std::shared_ptr<Texture>& texture);
+                       std::shared_ptr<Texture>& texture, std::string* reason = nullptr);
 
     const QImage& Image() const { return m_Image; }
     // The picture as the bytes of a PNG file (8 bits a channel, no colour-space chunks); empty

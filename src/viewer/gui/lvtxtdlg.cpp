@@ -243,7 +243,9 @@ bool TTextureDlg::LoadTextureBtnClick() {
     if (file.isEmpty())
         return false;
     const std::string path = file.toStdString();
-    if (!CheckFileResult(m_Core.Ui, LoadTextureFile(m_Core.Scene, m_Core.Textures, path), path))
+    std::string reason;
+    const scene::Result loaded = LoadTextureFile(m_Core.Scene, m_Core.Textures, path, &reason);
+    if (!CheckFileResult(m_Core.Ui, loaded, path, reason))
         return false;
     m_FileDis->setText(QString::fromStdString(m_Core.Textures.FileReadout));
     return true;
