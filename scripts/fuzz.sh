@@ -49,7 +49,8 @@ run_one() {
   mkdir -p "$dir/corpus" "$dir/crashes"
   echo "fuzz_$target: $minutes min, corpus and crashes in $dir"
   # New inputs go to the first folder only; the seeds in the repository are read.
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/lsan.supp" \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "build-fuzz/tests/fuzz/fuzz_$target" "$dir/corpus" "tests/fuzz/corpus/$target" \
     -dict=tests/fuzz/plot.dict -max_total_time=$((minutes * 60)) -timeout=20 -rss_limit_mb=3072 \
     -max_len=65536 -artifact_prefix="$dir/crashes/" -print_final_stats=1 \

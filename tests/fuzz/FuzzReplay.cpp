@@ -1,5 +1,6 @@
 // Replays fuzz inputs once through a target, as the fuzzer would: every file named, and every
-// file of every folder named, in name order. A crash or sanitizer report fails the run.
+// file of every folder named, in name order (a folder that does not exist yet holds nothing). A
+// crash or sanitizer report fails the run, and so does finding no input at all.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,8 @@ std::vector<std::filesystem::path> Inputs(int argc, char** argv) {
     std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);
+        if (!std::filesystem::exists(path))
+            continue;
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::directory_iterator(path))
                 if (entry.is_regular_file())
