@@ -5,12 +5,15 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -107,6 +110,33 @@ bool AnyNormals(const aiScene& scene) {
     return false;
 }
 
+// Broken files can make the importer library read out of bounds or loop (a changed byte in a
+// binary .x file was enough), so it first reads the file in a child process: a crash or a hang
+// there costs the child only. The child does nothing but read and leave.
+constexpr auto kImporterTimeLimit = std::chrono::seconds(60);
+
+bool ImporterSurvives(const std::string& path, unsigned flags) {
+    const pid_t child = ::fork();
+    if (child < 0)
+        return true; // no child to try it in: read it here as before
+    if (child == 0) {
+        Assimp::Importer importer;
+        importer.ReadFile(path, flags);
+        ::_exit(0);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kImporterTimeLimit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return false;
+        }
+        ::usleep(2000);
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
 
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh) {
@@ -118,6 +148,8 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
                      aiProcess_ValidateDataStructure;
     if (triangulate)
         flags |= aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
+    if (!ImporterSurvives(path, flags))
+        return Fail("the importer cannot read this file", Result::BadFile);
     try {
         Assimp::Importer importer;
         const aiScene* scene = importer.ReadFile(path, flags);
