@@ -111,9 +111,14 @@ bool AnyNormals(const aiScene& scene) {
 }
 
 // Broken files can make the importer library read out of bounds or loop (a changed byte in a
-// binary .x file was enough), so it first reads the file in a child process: a crash or a hang
-// there costs the child only. The child does nothing but read and leave.
-constexpr auto kImporterTimeLimit = std::chrono::seconds(60);
+// .x file was enough), so it first reads the file in a child process: a crash there, or a read
+// that takes longer than a file of that size ever needs, costs the child only. The child does
+// nothing but read and leave.
+std::chrono::seconds ImporterTimeLimit(const std::string& path) {
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    return std::chrono::seconds(10 + (size == std::uintmax_t(-1) ? 0 : size >> 20));
+}
 
 bool ImporterSurvives(const std::string& path, unsigned flags) {
     const pid_t child = ::fork();
@@ -124,7 +129,7 @@ bool ImporterSurvives(const std::string& path, unsigned flags) {
         importer.ReadFile(path, flags);
         ::_exit(0);
     }
-    const auto deadline = std::chrono::steady_clock::now() + kImporterTimeLimit;
+    const auto deadline = std::chrono::steady_clock::now() + ImporterTimeLimit(path);
     int status = 0;
     while (::waitpid(child, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
