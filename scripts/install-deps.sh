@@ -9,12 +9,12 @@ packages=(
   # toolchain
   g++ cmake ninja-build ccache pkg-config clang-format git
   # libraries
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev zlib1g-dev libdeflate-dev
   qt6-base-dev libepoxy-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libassimp-dev libmeshoptimizer-dev libpugixml-dev libsdl2-dev nlohmann-json3-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # peer readers used by the tests
-  proj-bin gdal-bin unzip assimp-utils ffmpeg view3dscene gltfpack
+  proj-bin gdal-bin zip unzip assimp-utils ffmpeg view3dscene gltfpack
   python3-dbfread python3-ezdxf xvfb xauth
 )
 # Node runs the glTF validator. Machines that come with Node and npm keep theirs (Debian's npm

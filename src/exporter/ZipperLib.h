@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+struct libdeflate_compressor;
 
 namespace lumora::exporter {
 
@@ -29,9 +32,31 @@ struct TZipEntry {
     std::string CentralRecord; // the 46-byte record with its name, extra field and comment
 };
 
+// Deflates the pieces of a file apart (each on any thread) so that, joined in order, they form one
+// raw deflate stream. Holds one libdeflate compressor: one per thread.
+class TPieceDeflater {
+public:
+    // level on libdeflate's scale: 0 stored blocks only, 1 fastest, 6 default, 12 best. Throws
+    // lumora::Error when the compressor cannot be made.
+    explicit TPieceDeflater(int level);
+    ~TPieceDeflater();
+    TPieceDeflater(const TPieceDeflater&) = delete;
+    TPieceDeflater& operator=(const TPieceDeflater&) = delete;
+
+    // The raw deflate data of one piece, which starts with an empty window. A piece before the
+    // last ends with an ordinary (non-final) block and an empty stored block on a byte boundary,
+    // where the next piece begins; the last piece ends with the final block. Throws lumora::Error
+    // naming fileName when the compression fails.
+    std::string Deflate(std::string_view piece, bool last, const std::string& fileName);
+
+private:
+    libdeflate_compressor* m_Compressor;
+    std::string m_Buffer;
+};
+
 // Adds files to an archive in place: each new entry is written where the central directory
 // began, followed by the rewritten central directory and end record. Entries are compressed
-// with zlib's raw deflate (method 8), empty files stored (method 0). Archives of 4 GiB or more
+// with raw deflate (method 8), empty files stored (method 0). Archives of 4 GiB or more
 // and entries of 65535 or more are refused (lumora::Error), never written wrongly.
 class TZipper {
 public:
@@ -65,8 +90,9 @@ public:
     // cannot be read or no archive is open.
     void AddFile(const std::string& fileName);
     // The same for several files, in their order; the files are read in chunks and deflated on
-    // several threads at once (the entries' data may differ from a one-piece deflate, never what
-    // it inflates to). Nothing is added when a file is refused or cannot be read.
+    // several threads at once with TPieceDeflater (the entries' data may differ from a one-piece
+    // deflate, never what it inflates to). Nothing is added when a file is refused or cannot be
+    // read.
     void AddFiles(const std::vector<std::string>& fileNames);
     // Forgets the entries and closes the archive file. Throws lumora::WriteError naming the
     // archive when closing fails (the file system may report a failed write only then).

@@ -44,6 +44,43 @@ void RequireUnzip() {
     ASSERT_TRUE(HaveProgram("unzip")) << "the peer check needs unzip";
 }
 
+// Random bytes: deflate stores them in stored blocks.
+std::string RandomBytes(std::size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (char& c : s) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 23);
+    }
+    return s;
+}
+
+// zlib's raw inflate of data into at most limit bytes; finished tells whether the stream ended
+// with its final block, and used how much of data it read.
+struct TInflated {
+    std::string Bytes;
+    bool Finished = false;
+    std::size_t Used = 0;
+    bool Failed = false;
+};
+
+TInflated Inflate(const std::string& data, std::size_t limit) {
+    z_stream zs{};
+    inflateInit2(&zs, -MAX_WBITS);
+    TInflated r;
+    r.Bytes.resize(limit + 1);
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    zs.avail_in = static_cast<uInt>(data.size());
+    zs.next_out = reinterpret_cast<Bytef*>(r.Bytes.data());
+    zs.avail_out = static_cast<uInt>(r.Bytes.size());
+    const int result = inflate(&zs, Z_SYNC_FLUSH);
+    r.Finished = result == Z_STREAM_END;
+    r.Failed = result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR;
+    r.Used = data.size() - zs.avail_in;
+    r.Bytes.resize(zs.total_out);
+    inflateEnd(&zs);
+    return r;
+}
+
 std::string UnzipMember(const std::string& archive, const std::string& member) {
     const CommandResult r =
         RunCommand("unzip -p " + ShellQuote(archive) + " " + ShellQuote(member));
@@ -242,4 +279,103 @@ TEST(ZipperLib, FilesLargerThanAChunkUnzipExactly) {
     EXPECT_TRUE(UnzipMember(archive, "first.bin") == first);
     EXPECT_TRUE(UnzipMember(archive, "second.bin") == second);
     EXPECT_EQ(UnzipMember(archive, "empty.bin"), "");
+}
+
+// Pieces of every kind of content and of many lengths, so the final blocks that are made ordinary
+// are stored, fixed and dynamic ones ending at every bit of a byte.
+std::vector<std::string> VariedPieces() {
+    std::vector<std::string> pieces;
+    for (std::size_t n = 1; n <= 64; ++n)
+        pieces.push_back(std::string(n, 'x') + RandomBytes(n % 5, static_cast<unsigned>(n)));
+    for (unsigned i = 0; i < 16; ++i) {
+        pieces.push_back(SampleBytes(1000 + 397 * i, i));
+        pieces.push_back(RandomBytes(100 + 9000 * i, i));
+        pieces.push_back(std::string(70000 + 13 * i, static_cast<char>('a' + i)));
+    }
+    return pieces;
+}
+
+TEST(ZipperLib, PiecesDeflatedApartInflateAsOneStream) {
+    const std::vector<std::string> pieces = VariedPieces();
+    std::string whole;
+    for (const std::string& p : pieces)
+        whole += p;
+    for (int level : {0, 1, 5, 12}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        TPieceDeflater deflater(level);
+        std::string stream;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const bool last = i + 1 == pieces.size();
+            const std::string data = deflater.Deflate(pieces[i], last, "piece");
+            // On its own a piece before the last inflates to its bytes and leaves the stream open,
+            // ending on a byte boundary with an empty stored block.
+            const TInflated alone = Inflate(data, pieces[i].size());
+            ASSERT_FALSE(alone.Failed) << "piece " << i;
+            EXPECT_EQ(alone.Finished, last) << "piece " << i;
+            EXPECT_EQ(alone.Used, data.size()) << "piece " << i;
+            EXPECT_TRUE(alone.Bytes == pieces[i]) << "piece " << i;
+            if (!last)
+                EXPECT_EQ(data.substr(data.size() - 4), std::string("\0\0\xFF\xFF", 4));
+            stream += data;
+        }
+        const TInflated joined = Inflate(stream, whole.size());
+        EXPECT_TRUE(joined.Finished);
+        EXPECT_EQ(joined.Used, stream.size());
+        EXPECT_TRUE(joined.Bytes == whole);
+    }
+    EXPECT_THROW(TPieceDeflater(13), lumora::Error);
+}
+
+TEST(ZipperLib, EveryCompressionTypeUnzipsFilesOfSeveralChunks) {
+    RequireUnzip();
+    TempDir dir;
+    // Random bytes (stored blocks), runs of one byte and mixed bytes, each over chunk boundaries.
+    const std::string content = RandomBytes((5u << 20) + 99, 3) + std::string(6u << 20, '\0') +
+                                SampleBytes((3u << 20) + 1, 5);
+    WriteFile(dir.File("data.bin"), content);
+    for (auto type : {TZipCompressionType::ctNone, TZipCompressionType::ctSuperFast,
+                      TZipCompressionType::ctNormal, TZipCompressionType::ctMaximum}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        const std::string archive = MakeEmptyArchive(dir.File("chunks.zip"));
+        TZipper zip;
+        zip.StoreRelativePath = false;
+        zip.SetCompressionType(type);
+        zip.Open(archive);
+        zip.AddFiles({dir.File("data.bin")});
+        ASSERT_EQ(zip.Entries().size(), 1u);
+        const TZipEntry entry = zip.Entries()[0];
+        zip.Close();
+        const CommandResult test = RunCommand("unzip -t " + ShellQuote(archive));
+        EXPECT_EQ(test.ExitCode, 0) << test.Out << test.Err;
+        EXPECT_TRUE(UnzipMember(archive, "data.bin") == content);
+        // zlib, a second reader, inflates the entry's data to the file's bytes and no further.
+        const std::string data =
+            ReadFile(archive).substr(30 + entry.Name.size(), entry.CompressedSize);
+        const TInflated inflated = Inflate(data, content.size());
+        EXPECT_TRUE(inflated.Finished);
+        EXPECT_EQ(inflated.Used, data.size());
+        EXPECT_TRUE(inflated.Bytes == content);
+    }
+}
+
+// A Shapefile set packed at the exporter's level is no more than 5 % larger than the zip program
+// makes it at its default level.
+TEST(ZipperLib, ShapefileSetPacksWithinFivePercentOfZipDefaultLevel) {
+    RequireUnzip();
+    ASSERT_TRUE(HaveProgram("zip")) << "the size check needs the zip program";
+    TempDir dir;
+    const std::string lumora = ShellQuote(LumoraCli());
+    const std::string plot = ShellQuote(dir.File("cave.plt"));
+    CommandResult r = RunCommand(lumora + " gen -q --stations 20000 -o " + plot);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    r = RunCommand(lumora + " export shapefile -q --yes --type prism --3d --zip -o " +
+                   ShellQuote(dir.File("set")) + " " + plot);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    r = RunCommand("cd " + ShellQuote(dir.Path().string()) +
+                   " && zip -q -6 peer.zip set.shp set.shx set.dbf set.prj");
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(RunCommand("unzip -t " + ShellQuote(dir.File("set.zip"))).ExitCode, 0);
+    const auto ours = std::filesystem::file_size(dir.File("set.zip"));
+    const auto peer = std::filesystem::file_size(dir.File("peer.zip"));
+    EXPECT_LE(ours, peer * 105 / 100) << ours << " bytes against " << peer;
 }

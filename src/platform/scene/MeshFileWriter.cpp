@@ -81,9 +81,15 @@ void WriteMaterialList(XFileStream& out, const MeshBuilder& mesh, const MeshOpti
     out.NewLine();
     out.Int(1, ";");
     out.NewLine();
-    out.Int(1, ";");
-    out.NewLine();
-    out.Int(0, ";;");
+    // One index stands for every face; a mesh without faces has none (an index of a face that
+    // is not there crashes readers).
+    if (mesh.GetFaceCount() == 0) {
+        out.Int(0, ";;");
+    } else {
+        out.Int(1, ";");
+        out.NewLine();
+        out.Int(0, ";;");
+    }
     out.Begin("Material", "");
     out.NewLine();
     for (int i = 0; i < 4; ++i)

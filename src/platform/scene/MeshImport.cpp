@@ -5,12 +5,19 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -107,6 +114,99 @@ bool AnyNormals(const aiScene& scene) {
     return false;
 }
 
+// Broken files can make the importer library read out of bounds, loop, or ask for many
+// gigabytes (changed bytes in a .x file were enough), so it first reads the file in a child
+// process with a memory budget: a crash there, or a read that takes longer than a file of that
+// size ever needs, costs the child only. The child does nothing but read, tell and leave.
+struct TTrialRead {
+    enum TOutcome { Read, Refused, Broke } Outcome = Read;
+    std::string Reason; // the importer's words when it refused the file
+};
+
+std::uintmax_t FileSize(const std::string& path) {
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    return size == std::uintmax_t(-1) ? 0 : size;
+}
+
+// The memory this process holds as its limit on data counts it (kB in /proc/self/status).
+std::uint64_t DataBytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    unsigned long long kb = 0;
+    char line[256];
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmData: %llu kB", &kb) == 1)
+            break;
+    if (status != nullptr)
+        std::fclose(status);
+    return std::uint64_t{kb} << 10;
+}
+
+[[noreturn]] void ReadInChild(const std::string& path, unsigned flags, int out) {
+    // A crash here ends the child quietly: no crash handler of the program, no core file.
+    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(signal, SIG_DFL);
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    const std::uint64_t budget = DataBytes() + (std::uint64_t{2} << 30) + 64 * FileSize(path);
+    const rlimit limit{budget, budget};
+    ::setrlimit(RLIMIT_DATA, &limit);
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, flags);
+    const bool read = scene != nullptr && scene->mRootNode != nullptr;
+    const std::string reason =
+        read ? "" : ImporterReason(importer, "not a mesh file that can be read");
+    for (std::size_t done = 0; done < reason.size();) {
+        const ssize_t n = ::write(out, reason.data() + done, reason.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::_exit(read ? 0 : 1);
+}
+
+TTrialRead TrialRead(const std::string& path, unsigned flags) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return {}; // no child to try it in: read it here as before
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        ReadInChild(path, flags, pipeEnds[1]);
+    }
+    ::close(pipeEnds[1]);
+    TTrialRead trial;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(10 + (FileSize(path) >> 20));
+    bool killed = false;
+    for (char buffer[512]; child > 0;) {
+        pollfd wait{pipeEnds[0], POLLIN, 0};
+        if (::poll(&wait, 1, 20) > 0) {
+            const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+            if (n > 0) {
+                trial.Reason.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n == 0 || errno != EINTR)
+                break; // the child has left
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            killed = true;
+            break;
+        }
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return {};
+    if (killed || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        trial.Outcome = TTrialRead::Broke;
+    else if (WEXITSTATUS(status) == 1)
+        trial.Outcome = TTrialRead::Refused;
+    return trial;
+}
+
 } // namespace
 
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh) {
@@ -118,6 +218,10 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
                      aiProcess_ValidateDataStructure;
     if (triangulate)
         flags |= aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
+    if (const TTrialRead trial = TrialRead(path, flags); trial.Outcome == TTrialRead::Broke)
+        return Fail("the importer cannot read this file", Result::BadFile);
+    else if (trial.Outcome == TTrialRead::Refused)
+        return Fail(trial.Reason, Result::BadFile);
     try {
         Assimp::Importer importer;
         const aiScene* scene = importer.ReadFile(path, flags);
