@@ -1,6 +1,7 @@
 // The viewer's AVI capture and joystick in the window (offscreen, so frames are the view panel's
 // look): the options dialog, arming, the capture button, the frame limit and its message, a file
 // that cannot be made, and "Enable &Joystick" with SDL's virtual joystick.
+#include "DialogTestSupport.h"
 #include "analysis/VideoPeer.h"
 #include "analysis/gui/lvcapture.h"
 #include "support/TestSupport.h"
@@ -28,24 +29,6 @@ namespace lumora::test {
 namespace {
 
 using viewer::TForm1;
-
-// Answers every message box that opens while it lives, keeping the texts shown.
-class Boxes {
-public:
-    Boxes() {
-        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts.push_back(box->text().toStdString());
-                box->done(QMessageBox::Ok);
-            }
-        });
-        m_Timer.start(10);
-    }
-    std::vector<std::string> Texts;
-
-private:
-    QTimer m_Timer;
-};
 
 QSpinBox* SpinOf(QWidget* dialog, const char* name) {
     return dialog->findChild<QSpinBox*>(name);

@@ -1,6 +1,7 @@
 // The main window on a display without OpenGL: the command table, start-up state, the cave
 // build with its abort, shots, the hierarchy panel's width rules, the mouse rules, test objects
 // and the small dialogs.
+#include "DialogTestSupport.h"
 #include "passage/gui/lvcavmsh.h"
 #include "passage/gui/lvprogrs.h"
 #include "support/TestSupport.h"
@@ -52,7 +53,7 @@ namespace {
 using viewer::TForm1;
 
 // surveys surveys of shots 10-foot shots each with passage dimensions of 2 feet.
-std::string Cave(const TempDir& dir, const char* name, int surveys, int shots) {
+std::string FlatCave(const TempDir& dir, const char* name, int surveys, int shots) {
     std::string text = "Z 0 " + std::to_string(surveys * 50) + " 0 " + std::to_string(shots * 10) +
                        " 0 0\r\nSMain\r\n";
     for (int n = 0; n < surveys; ++n) {
@@ -86,25 +87,6 @@ void MoveMouse(QWidget* view, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardM
                      buttons, keys);
     QApplication::sendEvent(view, &move);
 }
-
-// Answers every message box that opens while it lives with its default button, keeping the
-// texts shown.
-class BoxAnswerer {
-public:
-    BoxAnswerer() {
-        QObject::connect(&m_Timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts.push_back(box->text().toStdString());
-                box->done(QMessageBox::Ok);
-            }
-        });
-        m_Timer.start(10);
-    }
-    std::vector<std::string> Texts;
-
-private:
-    QTimer m_Timer;
-};
 
 // What the window system shows as a window's caption: Qt's platform plugins append " — " and the
 // application's display name to a caption that does not end with it, when the caption is set
@@ -222,7 +204,7 @@ TEST(Form1, OpensWithoutOpenGlShowingANoticeAndTheStartUpScene) {
 TEST(Form1, ProcessFileBuildsTheCaveCaptionRecentFileAndTriangleTotal) {
     TempDir dir;
     TForm1 w;
-    const std::string file = Cave(dir, "walls.plt", 3, 5);
+    const std::string file = FlatCave(dir, "walls.plt", 3, 5);
     ASSERT_TRUE(w.ProcessFile(file));
     EXPECT_EQ(w.windowTitle(), "walls.plt - Lumora Viewer");
     ASSERT_GE(w.Reopen()->Count(), 1);
@@ -251,9 +233,9 @@ TEST(Form1, TheCaptionNamesOnlyTheCurrentFileOnce) {
     TForm1 w;
     EXPECT_EQ(ShownCaptions::Shown(w.windowTitle()), "Lumora Viewer");
     ShownCaptions shown(w);
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "first.plt", 1, 3)));
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "second.plt", 1, 3)));
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "third.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "first.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "second.plt", 1, 3)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "third.plt", 1, 3)));
     EXPECT_EQ(shown.Texts,
               (std::vector<std::string>{"first.plt - Lumora Viewer", "second.plt - Lumora Viewer",
                                         "third.plt - Lumora Viewer"}));
@@ -262,11 +244,11 @@ TEST(Form1, TheCaptionNamesOnlyTheCurrentFileOnce) {
 TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "first.plt", 2, 3)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "first.plt", 2, 3)));
     w.RunCommand("ShowShotsMnu");
     ASSERT_TRUE(w.Action("ShowShotsMnu")->isChecked());
     w.RoseAvailable = false;
-    const std::string big = Cave(dir, "big.plt", 60, 10);
+    const std::string big = FlatCave(dir, "big.plt", 60, 10);
     QTimer::singleShot(0, &w, [&w] {
         QTest::mouseClick(w.ProgressDlg()->findChild<QPushButton*>("AbortBtn"), Qt::LeftButton);
     });
@@ -288,14 +270,14 @@ TEST(Form1, AbortWhileReadingLeavesTheSceneEmptyAndTheCheckMarksAsTheyWere) {
 TEST(Form1, AFileThatCannotBeReadIsNamedInAWarningAndLeavesCaptionAndRecentFiles) {
     TempDir dir;
     TForm1 w;
-    const std::string good = Cave(dir, "good.plt", 1, 3);
+    const std::string good = FlatCave(dir, "good.plt", 1, 3);
     ASSERT_TRUE(w.ProcessFile(good));
     const std::string empty = dir.File("empty.plt");
     WriteFile(empty, "Z 0 1 0 1 0 1\r\nSMain\r\nNA D 1 1 2000 C\r\nX 0 0 0 0 0 0\r\n");
     const std::string noise = dir.File("noise.plt");
     WriteFile(noise, std::string(3000, '\x9c') + "\x01\x02");
     const std::string missing = dir.File("missing.plt");
-    BoxAnswerer boxes;
+    Boxes boxes;
     for (const std::string& file : {missing, empty, noise})
         EXPECT_FALSE(w.ProcessFile(file)) << file;
     ASSERT_EQ(boxes.Texts.size(), 3u);
@@ -313,8 +295,8 @@ TEST(Form1, AFileThatCannotBeReadIsNamedInAWarningAndLeavesCaptionAndRecentFiles
 TEST(Form1, ReopenListsTheFilesAnotherRunningViewerAddedAndOpensThem) {
     TempDir dir;
     TForm1 w;
-    const std::string mine = Cave(dir, "mine.plt", 1, 3);
-    const std::string other = Cave(dir, "other.plt", 1, 3);
+    const std::string mine = FlatCave(dir, "mine.plt", 1, 3);
+    const std::string other = FlatCave(dir, "other.plt", 1, 3);
     {
         QMenu menu; // the recent files of a second viewer, running at the same time
         ui::TReopenMenu second;
@@ -351,7 +333,7 @@ TEST(Form1, ReopenListsTheFilesAnotherRunningViewerAddedAndOpensThem) {
 TEST(Form1, ARecentFileIsKeptWithItsFullPath) {
     TempDir dir;
     TForm1 w;
-    Cave(dir, "here.plt", 1, 3);
+    FlatCave(dir, "here.plt", 1, 3);
     const QString before = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir.Path().string()));
     const bool built = w.ProcessFile("here.plt");
@@ -368,7 +350,7 @@ TEST(Form1, ShowShotsBuildsAndRemovesTheLinesButNeedsAPlotFile) {
     survey::PlotData().Loaded = false;
     w.RunCommand("ShowShotsMnu");
     EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "shots.plt", 1, 4)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "shots.plt", 1, 4)));
     const std::size_t before = w.Core.Scene.CenterFrame->GetVisuals().size();
     w.RunCommand("ShowShotsMnu");
     EXPECT_TRUE(w.Action("ShowShotsMnu")->isChecked());
@@ -379,7 +361,7 @@ TEST(Form1, ShowShotsBuildsAndRemovesTheLinesButNeedsAPlotFile) {
     EXPECT_FALSE(w.Action("ShowShotsMnu")->isChecked());
     EXPECT_EQ(w.Core.Scene.CenterFrame->GetVisuals().size(), before + 1); // stations stay
     // A new build unchecks both.
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "shots.plt", 1, 4)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "shots.plt", 1, 4)));
     EXPECT_FALSE(w.Action("ShowStationsMnu")->isChecked());
 }
 
@@ -424,7 +406,7 @@ TEST(Form1, RightDragWithShiftDoesNothingAPlainRightDragPans) {
     TempDir dir;
     TForm1 w;
     w.show();
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, "pan.plt", 1, 4)));
+    ASSERT_TRUE(w.ProcessFile(FlatCave(dir, "pan.plt", 1, 4)));
     auto position = [&w] {
         scene::Vector p;
         w.Core.Scene.CenterFrame->GetPosition(w.Core.Scene.SceneFrame.get(), p);
@@ -587,7 +569,7 @@ TEST(Form1, SaveScreenAsBitmapWritesTheViewAndOnAFullDiskKeepsTheOldFile) {
     EXPECT_EQ(written.size(), w.View()->size());
 
     WriteFile(file, "the old picture");
-    BoxAnswerer boxes;
+    Boxes boxes;
     {
         FileSizeLimit full(1000);
         EXPECT_FALSE(w.SaveBitmap(QString::fromStdString(file)));

@@ -86,15 +86,7 @@ TColorDlg::TColorDlg(viewer::TViewerCore& core, QWidget* parent) : QDialog(paren
     m_ProgressBar1->setRange(0, 1);
     m_ProgressBar1->setValue(0);
     m_Progress = std::make_unique<TDialogProgress>(*this, *m_ProgressBar1, *m_CntDis);
-    auto* close = Button("CloseBtn", "Close");
-    auto* help = Button("HelpBtn", "Help");
-    ui::SetHelpIcon(*help);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kEffectsTopic); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(close);
-    buttons->addWidget(help);
+    auto* buttons = ui::CloseHelpRow(*this, [this] { emit HelpTopic(kEffectsTopic); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_Pages, 1);
     layout->addWidget(m_ProgressBar1);

@@ -1,6 +1,9 @@
 #include "ui/gui/HelpIcon.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QStyle>
 
 namespace lumora::ui {
@@ -15,6 +18,21 @@ QIcon HelpIcon(const QWidget& widget) {
 
 void SetHelpIcon(QAbstractButton& button) {
     button.setIcon(HelpIcon(button));
+}
+
+QHBoxLayout* CloseHelpRow(QDialog& dialog, std::function<void()> onHelp) {
+    auto* close = new QPushButton("Close");
+    close->setObjectName("CloseBtn");
+    auto* help = new QPushButton("Help");
+    help->setObjectName("HelpBtn");
+    SetHelpIcon(*help);
+    QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(help, &QPushButton::clicked, &dialog, std::move(onHelp));
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(close);
+    row->addWidget(help);
+    return row;
 }
 
 } // namespace lumora::ui

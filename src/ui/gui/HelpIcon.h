@@ -4,7 +4,11 @@
 
 #include <QIcon>
 
+#include <functional>
+
 class QAbstractButton;
+class QDialog;
+class QHBoxLayout;
 class QWidget;
 
 namespace lumora::ui {
@@ -13,5 +17,8 @@ namespace lumora::ui {
 QIcon HelpIcon(const QWidget& widget);
 // Gives button the help icon.
 void SetHelpIcon(QAbstractButton& button);
+// The row under a dialog's pages: "Close" (CloseBtn, accepts the dialog) and "Help" (HelpBtn,
+// with the help icon, calls onHelp), on the right.
+QHBoxLayout* CloseHelpRow(QDialog& dialog, std::function<void()> onHelp);
 
 } // namespace lumora::ui

@@ -52,22 +52,14 @@ TNormalDlg::TNormalDlg(QWidget* parent) : QDialog(parent) {
     m_UseCreaseChk = CheckedBox("UseCreaseChk", "Use Crease Angle");
     m_CompressChk = CheckedBox("CompressChk", "Compress Mesh");
     auto* doNormals = Button("DoNormalsBtn", "Do Normals");
-    auto* close = Button("CloseBtn", "Close");
-    auto* help = Button("HelpBtn", "Help");
-    ui::SetHelpIcon(*help);
     connect(doNormals, &QPushButton::clicked, this, &TNormalDlg::DoNormalsBtnClick);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kTextureTopic); });
     auto* group = new QGroupBox("Set Normals");
     auto* form = new QFormLayout(group);
     form->addRow("Crease Angle", m_CreaseSpin);
     form->addRow(m_UseCreaseChk);
     form->addRow(m_CompressChk);
     form->addRow(doNormals);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(close);
-    buttons->addWidget(help);
+    auto* buttons = ui::CloseHelpRow(*this, [this] { emit HelpTopic(kTextureTopic); });
     auto* layout = new QVBoxLayout(this);
     for (QLabel* label : {m_PolygonsDis, m_VerticesDis, m_SizeDis})
         layout->addWidget(label);

@@ -80,15 +80,7 @@ TSceneSetDlg::TSceneSetDlg(TViewerCore& core, QWidget* parent) : QDialog(parent)
     pages->setObjectName("PageControl");
     pages->addTab(GeneralPage(), "General");
     pages->addTab(FogPage(), "Fog");
-    auto* close = Button("CloseBtn", "Close");
-    auto* help = Button("HelpBtn", "Help");
-    ui::SetHelpIcon(*help);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kSceneSettingsTopic); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(close);
-    buttons->addWidget(help);
+    auto* buttons = ui::CloseHelpRow(*this, [this] { emit HelpTopic(kSceneSettingsTopic); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages);
     layout->addLayout(buttons);

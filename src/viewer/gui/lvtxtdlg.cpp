@@ -49,15 +49,7 @@ TTextureDlg::TTextureDlg(TViewerCore& core, QWidget* parent) : QDialog(parent), 
     pages->addTab(TexturePage(), "Texture");
     pages->addTab(WrapPage(), "Wrap");
     pages->addTab(FacesPage(), "Faces");
-    auto* close = Button("CloseBtn", "Close");
-    auto* help = Button("HelpBtn", "Help");
-    ui::SetHelpIcon(*help);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { emit HelpTopic(kTextureTopic); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(close);
-    buttons->addWidget(help);
+    auto* buttons = ui::CloseHelpRow(*this, [this] { emit HelpTopic(kTextureTopic); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages);
     layout->addLayout(buttons);
