@@ -1,7 +1,9 @@
 #include "survey/ReadAhead.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace lumora::survey {
 
@@ -11,8 +13,15 @@ constexpr std::size_t kBlocks = 3;
 } // namespace
 
 TReadAhead::TReadAhead(std::FILE* file) : m_File(file), m_Blocks(kBlocks) {
+    // One byte more than the file holds, so the first read already finds its end; a file that
+    // grows meanwhile, or a pipe, is still read whole, a block at a time.
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode))
+        m_RawBlock =
+            std::clamp<std::size_t>(std::size_t(info.st_size) + 1, kLeastRawBlock, kRawBlock);
     for (std::size_t i = 0; i < kBlocks; ++i) {
-        m_Blocks[i].Buffer.resize(kFront + 2 * kRawBlock);
+        // Every raw byte may become two (a bare line end turns into CR LF).
+        m_Blocks[i].Buffer.resize(kFront + 2 * m_RawBlock);
         m_Free.push_back(i);
     }
     m_Thread = std::thread([this] { Run(); });
@@ -40,7 +49,7 @@ TReadAhead::TBlock& TReadAhead::Next() {
 }
 
 void TReadAhead::Run() {
-    std::vector<char> raw(kRawBlock);
+    std::vector<char> raw(m_RawBlock);
     for (;;) {
         std::size_t index;
         {
@@ -52,9 +61,9 @@ void TReadAhead::Run() {
             m_Free.pop_front();
         }
         TBlock& block = m_Blocks[index];
-        const std::size_t got = std::fread(raw.data(), 1, kRawBlock, m_File);
-        block.Failed = got < kRawBlock && std::ferror(m_File) != 0;
-        block.Last = got < kRawBlock;
+        const std::size_t got = std::fread(raw.data(), 1, m_RawBlock, m_File);
+        block.Failed = got < m_RawBlock && std::ferror(m_File) != 0;
+        block.Last = got < m_RawBlock;
         Translate(raw.data(), got, block);
         {
             std::lock_guard lock(m_Mutex);

@@ -17,7 +17,10 @@ public:
     // Room kept in front of every block's text, so a reader can put the unread end of the
     // previous block right before it.
     static constexpr std::size_t kFront = 4096;
+    // Bytes read at a time: a megabyte, or less for a smaller file, whose blocks are then no
+    // bigger than it (a small file is read often, by the tests and the fuzzers).
     static constexpr std::size_t kRawBlock = 1 << 20;
+    static constexpr std::size_t kLeastRawBlock = 4096;
 
     struct TBlock {
         std::vector<char> Buffer; // kFront bytes of room, then the text
@@ -41,6 +44,7 @@ private:
     void Translate(const char* raw, std::size_t got, TBlock& block);
 
     std::FILE* m_File;
+    std::size_t m_RawBlock = kRawBlock;
     bool m_PrevRawCR = false;
     std::vector<TBlock> m_Blocks; // three: one with the reader, up to two read ahead
     std::deque<std::size_t> m_Free;
