@@ -314,8 +314,9 @@ TEST(ZipperLib, PiecesDeflatedApartInflateAsOneStream) {
             EXPECT_EQ(alone.Finished, last) << "piece " << i;
             EXPECT_EQ(alone.Used, data.size()) << "piece " << i;
             EXPECT_TRUE(alone.Bytes == pieces[i]) << "piece " << i;
-            if (!last)
+            if (!last) {
                 EXPECT_EQ(data.substr(data.size() - 4), std::string("\0\0\xFF\xFF", 4));
+            }
             stream += data;
         }
         const TInflated joined = Inflate(stream, whole.size());
