@@ -13,22 +13,6 @@
 namespace lumora::test {
 namespace {
 
-std::string GeneratedCave(const TempDir& dir) {
-    const std::string file = dir.File("cave.plt");
-    const CommandResult gen =
-        RunCommand(LumoraCli() + " gen --sections 1 --stations 3000 -o " + ShellQuote(file));
-    EXPECT_EQ(gen.ExitCode, 0) << gen.Err;
-    return file;
-}
-
-QImage Render(const TempDir& dir, const std::string& plot, const std::string& flags) {
-    const std::string png = dir.File("view.png");
-    const CommandResult run = RunCommand(LumoraCli() + " render -q --samples 1 " +
-                                         ShellQuote(plot) + " -o " + ShellQuote(png) + " " + flags);
-    EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-    return QImage(QString::fromStdString(png));
-}
-
 // The 24-colour bar's bands 1 to 23, top first (RGB hex).
 constexpr QRgb kBands[] = {0xFF0000, 0xFF3F00, 0xFF7F00, 0xFFBF00, 0xFFFF00, 0xBFFF00,
                            0x7FFF00, 0x3FFF00, 0x00FF00, 0x00FF3F, 0x00FF7F, 0x00FFBF,
@@ -56,8 +40,9 @@ constexpr const char* kEvenProfile =
 TEST(DepthPicture, AProfileShowsTheBandsFromTopToBottomInTheBarsOrder) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
-    const QImage image = Render(dir, cave, std::string(kEvenProfile) + " --depth-colors");
+    const std::string cave = GeneratedPlot(dir, 3000);
+    const QImage image =
+        RenderCommandPicture(dir, cave, std::string(kEvenProfile) + " --depth-colors");
     KeepImage(image, "DepthPicture_Profile");
     std::map<int, std::pair<double, long long>> rows; // band: sum of y, pixels
     long long passage = 0;
@@ -96,9 +81,9 @@ TEST(DepthPicture, AProfileShowsTheBandsFromTopToBottomInTheBarsOrder) {
 TEST(DepthPicture, TheRockTextureChangesThePassages) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
-    const QImage plain = Render(dir, cave, kEvenProfile);
-    const QImage rock = Render(dir, cave, std::string(kEvenProfile) + " --rock");
+    const std::string cave = GeneratedPlot(dir, 3000);
+    const QImage plain = RenderCommandPicture(dir, cave, kEvenProfile);
+    const QImage rock = RenderCommandPicture(dir, cave, std::string(kEvenProfile) + " --rock");
     KeepImage(rock, "DepthPicture_Rock");
     ASSERT_EQ(plain.size(), rock.size());
     long long passage = 0, changed = 0;

@@ -53,6 +53,8 @@ public:
 double ShareOfColor(const QImage& image, QRgb color, int tolerance = 40);
 // The image's pixel at the centre.
 QRgb CentrePixel(const QImage& image);
+// The picture "lumora render -q --samples 1 PLOT FLAGS" writes (into dir).
+QImage RenderCommandPicture(const TempDir& dir, const std::string& plot, const std::string& flags);
 // Writes the image into the test's build folder when it fails, so a person can look.
 void KeepImage(const QImage& image, const std::string& name);
 
@@ -120,6 +122,15 @@ inline double ShareOfColor(const QImage& image, QRgb color, int tolerance) {
                 ++hits;
         }
     return double(hits) / (double(image.width()) * image.height());
+}
+
+inline QImage RenderCommandPicture(const TempDir& dir, const std::string& plot,
+                                   const std::string& flags) {
+    const std::string png = dir.File("view.png");
+    const CommandResult run = RunCommand(LumoraCli() + " render -q --samples 1 " +
+                                         ShellQuote(plot) + " -o " + ShellQuote(png) + " " + flags);
+    EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
+    return QImage(QString::fromStdString(png));
 }
 
 inline QRgb CentrePixel(const QImage& image) {

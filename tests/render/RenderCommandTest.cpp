@@ -7,23 +7,6 @@
 namespace lumora::test {
 namespace {
 
-// A small generated cave (one section, so the model fills the picture).
-std::string GeneratedCave(const TempDir& dir, int stations = 300) {
-    const std::string file = dir.File("cave.plt");
-    const CommandResult gen = RunCommand(LumoraCli() + " gen --sections 1 --stations " +
-                                         std::to_string(stations) + " -o " + ShellQuote(file));
-    EXPECT_EQ(gen.ExitCode, 0) << gen.Err;
-    return file;
-}
-
-QImage Render(const TempDir& dir, const std::string& plot, const std::string& flags) {
-    const std::string png = dir.File("view.png");
-    const CommandResult run = RunCommand(LumoraCli() + " render -q --samples 1 " +
-                                         ShellQuote(plot) + " -o " + ShellQuote(png) + " " + flags);
-    EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-    return QImage(QString::fromStdString(png));
-}
-
 // Pixels where one channel clearly leads: red passages, blue shots, yellow markers.
 double Share(const QImage& image, bool (*test)(QRgb)) {
     long long hits = 0;
@@ -45,7 +28,8 @@ bool Yellowish(QRgb p) {
 TEST(RenderCommand, CaveAppearsRedOnTheGreyBackground) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const QImage image = Render(dir, GeneratedCave(dir), "--size 320x240 --pitch 80");
+    const QImage image =
+        RenderCommandPicture(dir, GeneratedPlot(dir, 300), "--size 320x240 --pitch 80");
     ASSERT_EQ(image.size(), QSize(320, 240));
     EXPECT_EQ(image.pixel(0, 0), qRgb(64, 64, 64));
     EXPECT_GT(ShareOfColor(image, qRgb(64, 64, 64), 0), 0.5);
@@ -71,12 +55,13 @@ TEST(RenderCommand, ShotLinesAreBlueAndStationsYellow) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
     const std::string cave = BareSurvey(dir);
-    const QImage shots = Render(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --shots");
+    const QImage shots =
+        RenderCommandPicture(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --shots");
     KeepImage(shots, "RenderCommand_Shots");
     EXPECT_GT(Share(shots, Bluish), 0.002);
     EXPECT_EQ(Share(shots, Yellowish), 0.0);
     const QImage stations =
-        Render(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --stations");
+        RenderCommandPicture(dir, cave, "--size 320x240 --pitch 80 --substitute 0 --stations");
     KeepImage(stations, "RenderCommand_Stations");
     EXPECT_GT(Share(stations, Yellowish), 0.0008); // five small cubes
     EXPECT_EQ(Share(stations, Bluish), 0.0);
@@ -98,8 +83,8 @@ std::string NorthAndEastArms(const TempDir& dir) {
 TEST(RenderCommand, PitchNinetyLooksDownWithNorthUpAndEastRight) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const QImage image =
-        Render(dir, NorthAndEastArms(dir), "--size 320x240 --pitch 90 --substitute 0 --shots");
+    const QImage image = RenderCommandPicture(dir, NorthAndEastArms(dir),
+                                              "--size 320x240 --pitch 90 --substitute 0 --shots");
     KeepImage(image, "RenderCommand_PlanFromAbove");
     int left = image.width(), right = -1, top = image.height(), bottom = -1;
     for (int y = 0; y < image.height(); ++y)
@@ -129,24 +114,24 @@ TEST(RenderCommand, PitchNinetyLooksDownWithNorthUpAndEastRight) {
 TEST(RenderCommand, TurningTheModelChangesThePicture) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
-    const QImage side = Render(dir, cave, "--size 160x120");
-    const QImage turned = Render(dir, cave, "--size 160x120 --yaw 90 --pitch 45");
+    const std::string cave = GeneratedPlot(dir, 300);
+    const QImage side = RenderCommandPicture(dir, cave, "--size 160x120");
+    const QImage turned = RenderCommandPicture(dir, cave, "--size 160x120 --yaw 90 --pitch 45");
     EXPECT_NE(side, turned);
 }
 
 TEST(RenderCommand, LookFlagsChangeBackgroundFillAndFog) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
+    const std::string cave = GeneratedPlot(dir, 300);
     const std::string view = "--size 320x240 --pitch 80 ";
-    const QImage solid = Render(dir, cave, view + "--background ff8000");
+    const QImage solid = RenderCommandPicture(dir, cave, view + "--background ff8000");
     EXPECT_EQ(solid.pixel(0, 0), qRgb(255, 128, 0));
-    const QImage points = Render(dir, cave, view + "--fill points");
+    const QImage points = RenderCommandPicture(dir, cave, view + "--fill points");
     EXPECT_LT(Share(points, Reddish) * 3, Share(solid, Reddish));
     // Fog nearer than the model and as thick as can be: the cave takes the fog's colour.
-    const QImage fogged =
-        Render(dir, cave, view + "--fog linear --fog-start 0 --fog-end 1 --fog-color 00ff00");
+    const QImage fogged = RenderCommandPicture(
+        dir, cave, view + "--fog linear --fog-start 0 --fog-end 1 --fog-color 00ff00");
     EXPECT_EQ(Share(fogged, Reddish), 0.0);
     EXPECT_GT(ShareOfColor(fogged, qRgb(0, 255, 0), 0), 0.003);
 }
@@ -154,10 +139,10 @@ TEST(RenderCommand, LookFlagsChangeBackgroundFillAndFog) {
 TEST(RenderCommand, HalfTransparentCaveAndItsShadowAreDrawn) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
-    const QImage solid = Render(dir, cave, "--size 320x240 --pitch 30");
+    const std::string cave = GeneratedPlot(dir, 300);
+    const QImage solid = RenderCommandPicture(dir, cave, "--size 320x240 --pitch 30");
     const QImage glass =
-        Render(dir, cave, "--size 320x240 --pitch 30 --transparency 50 --shadow 1");
+        RenderCommandPicture(dir, cave, "--size 320x240 --pitch 30 --transparency 50 --shadow 1");
     KeepImage(glass, "RenderCommand_Glass");
     EXPECT_NE(solid, glass);
     EXPECT_GT(ShareOfColor(glass, qRgb(0, 0, 0), 0), 0.001); // the shadow
@@ -165,7 +150,7 @@ TEST(RenderCommand, HalfTransparentCaveAndItsShadowAreDrawn) {
 
 TEST(RenderCommand, RejectsALookFlagOutsideItsChoices) {
     TempDir dir;
-    const std::string cave = GeneratedCave(dir, 20);
+    const std::string cave = GeneratedPlot(dir, 20);
     for (const std::string flags : {"--fog-color blue", "--fill dots", "--samples 0"}) {
         const CommandResult run = RunCommand(LumoraCli() + " render -q " + ShellQuote(cave) +
                                              " -o " + ShellQuote(dir.File("x.png")) + " " + flags);
@@ -177,7 +162,7 @@ TEST(RenderCommand, RejectsALookFlagOutsideItsChoices) {
 TEST(RenderCommand, RejectsAMalformedSize) {
     TempDir dir;
     const CommandResult run =
-        RunCommand(LumoraCli() + " render " + ShellQuote(GeneratedCave(dir, 20)) + " -o " +
+        RunCommand(LumoraCli() + " render " + ShellQuote(GeneratedPlot(dir, 20)) + " -o " +
                    ShellQuote(dir.File("x.png")) + " --size 10by10");
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_NE(run.Err.find("10by10"), std::string::npos) << run.Err;
@@ -187,7 +172,7 @@ TEST(RenderCommand, RejectsAMalformedSize) {
 TEST(MeshCommand, AssimpReadsTheTextAndBinaryCave) {
     ASSERT_TRUE(HaveProgram("assimp")) << "assimp (the .x peer reader) is not installed";
     TempDir dir;
-    const std::string cave = GeneratedCave(dir);
+    const std::string cave = GeneratedPlot(dir, 300);
     for (const std::string form : {"", " --binary"}) {
         const std::string x = dir.File("cave.x");
         const CommandResult run = RunCommand(LumoraCli() + " mesh -q " + ShellQuote(cave) + " -o " +

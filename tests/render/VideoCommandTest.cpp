@@ -11,14 +11,6 @@
 namespace lumora::test {
 namespace {
 
-std::string SmallCave(const TempDir& dir) {
-    const std::string file = dir.File("cave.plt");
-    const CommandResult gen =
-        RunCommand(LumoraCli() + " gen --sections 1 --stations 300 -o " + ShellQuote(file));
-    EXPECT_EQ(gen.ExitCode, 0) << gen.Err;
-    return file;
-}
-
 CommandResult Video(const std::string& plot, const std::string& out, const std::string& flags) {
     return RunCommand(LumoraCli() + " video " + ShellQuote(plot) + " -o " + ShellQuote(out) + " " +
                       flags);
@@ -45,7 +37,7 @@ TEST(VideoCommand, AnAviOfTheFlightHoldsEveryFrameAndStartsWithTheRenderedView) 
     LUMORA_REQUIRE_EGL();
     ASSERT_TRUE(HaveProgram("ffprobe")) << "ffprobe (package ffmpeg) is needed";
     TempDir dir;
-    const std::string plot = SmallCave(dir);
+    const std::string plot = GeneratedPlot(dir, 300);
     const std::string avi = dir.File("fly.avi");
     // 322 x 242 is cut down to 320 x 240; no spin, so the first frame is render's picture.
     const CommandResult run =
@@ -69,7 +61,7 @@ TEST(VideoCommand, AnAviOfTheFlightHoldsEveryFrameAndStartsWithTheRenderedView) 
 TEST(VideoCommand, AnMp4IsH264WithEveryFrameAndTheModelTurnsFromFrameToFrame) {
     LUMORA_REQUIRE_EGL();
     TempDir dir;
-    const std::string plot = SmallCave(dir);
+    const std::string plot = GeneratedPlot(dir, 300);
     const std::string mp4 = dir.File("fly.mp4");
     const CommandResult run =
         Video(plot, mp4, "-q --size 320x240 --pitch 30 --yaw-rate 0 --seconds 0.5 --fps 20");
@@ -98,7 +90,7 @@ TEST(VideoCommand, AnMp4IsH264WithEveryFrameAndTheModelTurnsFromFrameToFrame) {
 
 TEST(VideoCommand, OtherExtensionsAndMissingFoldersFailBeforeAnyWorkAndLeaveNothing) {
     TempDir dir;
-    const std::string plot = SmallCave(dir);
+    const std::string plot = GeneratedPlot(dir, 300);
     const CommandResult mkv = Video(plot, dir.File("fly.mkv"), "-q");
     EXPECT_EQ(mkv.ExitCode, 1);
     EXPECT_NE(mkv.Err.find("fly.mkv: the video file must end in .avi"), std::string::npos)

@@ -109,6 +109,14 @@ std::string LumoraCli() {
     return LUMORA_CLI;
 }
 
+std::string GeneratedPlot(const TempDir& dir, int stations, const std::string& name) {
+    const std::string file = dir.File(name);
+    const CommandResult gen = RunCommand(LumoraCli() + " gen --sections 1 --stations " +
+                                         std::to_string(stations) + " -o " + ShellQuote(file));
+    EXPECT_EQ(gen.ExitCode, 0) << gen.Err;
+    return file;
+}
+
 EnvScope::EnvScope(const char* name, std::optional<std::string> value) : m_Name(name) {
     if (const char* old = std::getenv(name))
         m_Old = old;

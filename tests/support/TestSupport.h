@@ -58,6 +58,9 @@ bool HaveProgram(const std::string& name);
 
 // The lumora command-line program built with the tests.
 std::string LumoraCli();
+// A plot file of one section and this many stations made by "lumora gen" in dir (a failure is a
+// test failure); its path.
+std::string GeneratedPlot(const TempDir& dir, int stations, const std::string& name = "cave.plt");
 
 // Sets (or, with nullopt, unsets) an environment variable for the life of a scope, then restores
 // its old state.
