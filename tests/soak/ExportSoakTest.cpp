@@ -1,5 +1,5 @@
 // Every export of the lumora program, twenty times in a row on a cave of 20,000 shots: each run
-// succeeds and writes the same files, byte for byte, as the first.
+// succeeds and writes the same files as the first, byte for byte but for the moments they carry.
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
