@@ -1,6 +1,6 @@
 #include "DepthFlags.h"
 
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 #include "platform/Error.h"
 #include "viewer/lvoutlin.h"
 #include "viewer/lvtxture.h"

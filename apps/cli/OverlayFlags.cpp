@@ -1,7 +1,7 @@
 #include "OverlayFlags.h"
 
 #include "analysis/ColorTables.h"
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 #include "passage/CrossSection.h"
 #include "platform/Error.h"
 #include "survey/PlotArray.h"

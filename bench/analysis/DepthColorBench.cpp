@@ -2,7 +2,7 @@
 // the colouring pass alone, every passage face to the colour of its highest point; and from
 // "Color By Depth" to the coloured frame drawn offscreen at 1024 x 768 (the window adds the
 // 100 ms its notice stands before the frame).
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 #include "platform/render/GlRenderer.h"
 #include "platform/render/HeadlessContext.h"
 #include "survey/PlotGenerator.h"

@@ -1,7 +1,7 @@
 // Colour by depth on a generated cave built as the viewer builds it: every passage face against a
 // band worked out here face by face, other meshes untouched, the progress every 100th face, the
 // transparency, and the rock texture put on and taken off.
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 #include "support/TestSupport.h"
 #include "survey/PlotGenerator.h"
 #include "viewer/ViewerCave.h"

@@ -2,7 +2,7 @@
 
 #include "analysis/gui/LVRose.h"
 #include "analysis/gui/lvcapture.h"
-#include "analysis/gui/lvspecialdlg.h"
+#include "analysis/gui/lveffectsdlg.h"
 #include "exporter/gui/ShowExporter.h"
 
 #include "passage/gui/lvcavmsh.h"

@@ -1,4 +1,4 @@
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 
 #include "passage/MeshStore.h"
 #include "viewer/RockPicture.h"

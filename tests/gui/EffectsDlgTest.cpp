@@ -4,7 +4,7 @@
 // depth legend it feeds.
 #include "DialogTestSupport.h"
 #include "analysis/ColorTables.h"
-#include "analysis/gui/lvspecialdlg.h"
+#include "analysis/gui/lveffectsdlg.h"
 #include "support/RecordingUi.h"
 #include "survey/PlotArray.h"
 #include "viewer/RockPicture.h"

@@ -1,10 +1,10 @@
-// lvspecialdlg — the "Special Effects" dialog `TColorDlg`: the depth colour bar `DepthBar` and
+// lveffectsdlg — the "Special Effects" dialog `TColorDlg`: the depth colour bar `DepthBar` and
 // "Color By Depth", transparency, and the rock texture on the cave passages, with the progress of
 // the long passes.
 #pragma once
 
 #include "analysis/gui/ColorbarWidget.h"
-#include "analysis/lvspecial.h"
+#include "analysis/lveffects.h"
 #include "viewer/DepthLegend.h"
 
 #include <QColor>

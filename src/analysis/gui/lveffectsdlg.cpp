@@ -1,4 +1,4 @@
-#include "analysis/gui/lvspecialdlg.h"
+#include "analysis/gui/lveffectsdlg.h"
 
 #include "analysis/gui/LVRose.h" // kProgressRepaintInterval
 #include "ui/gui/HelpIcon.h"
