@@ -9,8 +9,13 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <sys/time.h>
+
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <regex>
 
 using namespace lumora::scene;
@@ -236,6 +241,31 @@ TEST(MeshFile, AFailedImportKeepsTheReasonItsReaderGave) {
     ASSERT_EQ(Strip(root, "good", 2, 0xFF808080)->Save(good, XFileFormat::Text, 15), Result::Ok);
     EXPECT_EQ(ImportMeshFile(good, false, imported), Result::Ok);
     EXPECT_EQ(ImportFailureReason(), "");
+}
+
+// The importer loops forever on this file; it is tried in a child that is stopped after the time
+// limit. A timer's signals arriving all the while must not let the file through to be read here.
+TEST(MeshFile, AFileTheImporterHangsOnIsRefusedThoughSignalsInterruptTheWait) {
+    static std::atomic<int> alarms{0};
+    struct sigaction onAlarm {};
+    onAlarm.sa_handler = [](int) { alarms.fetch_add(1); };
+    sigemptyset(&onAlarm.sa_mask);
+    onAlarm.sa_flags = 0; // no SA_RESTART: waiting calls return EINTR
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGALRM, &onAlarm, &before), 0);
+    const itimerval everyMillisecond{{0, 1000}, {0, 1000}};
+    ASSERT_EQ(setitimer(ITIMER_REAL, &everyMillisecond, nullptr), 0);
+    ImportedMesh imported;
+    const Result result = ImportMeshFile(
+        LUMORA_SOURCE_DIR "/tests/fuzz/regressions/mesh_import/text-x-importer-loops", true,
+        imported, std::chrono::milliseconds(300));
+    const std::string reason = ImportFailureReason();
+    const itimerval stop{};
+    setitimer(ITIMER_REAL, &stop, nullptr);
+    sigaction(SIGALRM, &before, nullptr);
+    EXPECT_EQ(result, Result::BadFile);
+    EXPECT_EQ(reason, "the importer cannot read this file");
+    EXPECT_GT(alarms.load(), 0);
 }
 
 TEST(MeshFile, UnwritableFolderIsAWriteFailure) {

@@ -22,6 +22,9 @@
 #include <filesystem>
 #include <map>
 
+// Present only in a sanitized build; null otherwise.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
 namespace lumora::scene {
 
 namespace {
@@ -142,10 +145,18 @@ std::uint64_t DataBytes() {
     return std::uint64_t{kb} << 10;
 }
 
+// Exit codes of the child; anything else (a signal, a sanitizer's report) means it broke.
+constexpr int kChildRead = 10;
+constexpr int kChildRefused = 11;
+
 [[noreturn]] void ReadInChild(const std::string& path, unsigned flags, int out) {
     // A crash here ends the child quietly: no crash handler of the program, no core file.
     for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         std::signal(signal, SIG_DFL);
+    // Under a sanitizer (tests, fuzzing) the importer's fault ends this child alone: the
+    // parent's death callback (a fuzzer's crash report) must not run for it.
+    if (__sanitizer_set_death_callback != nullptr)
+        __sanitizer_set_death_callback(nullptr);
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
     const std::uint64_t budget = DataBytes() + (std::uint64_t{2} << 30) + 64 * FileSize(path);
@@ -162,10 +173,10 @@ std::uint64_t DataBytes() {
             break;
         done += static_cast<std::size_t>(n);
     }
-    ::_exit(read ? 0 : 1);
+    ::_exit(read ? kChildRead : kChildRefused);
 }
 
-TTrialRead TrialRead(const std::string& path, unsigned flags) {
+TTrialRead TrialRead(const std::string& path, unsigned flags, std::chrono::milliseconds timeLimit) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
         return {}; // no child to try it in: read it here as before
@@ -177,7 +188,7 @@ TTrialRead TrialRead(const std::string& path, unsigned flags) {
     ::close(pipeEnds[1]);
     TTrialRead trial;
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(10 + (FileSize(path) >> 20));
+        std::chrono::steady_clock::now() + timeLimit + std::chrono::seconds(FileSize(path) >> 20);
     bool killed = false;
     for (char buffer[512]; child > 0;) {
         pollfd wait{pipeEnds[0], POLLIN, 0};
@@ -197,12 +208,21 @@ TTrialRead TrialRead(const std::string& path, unsigned flags) {
         }
     }
     ::close(pipeEnds[0]);
+    if (child < 0)
+        return {}; // no child to try it in: read it here as before
+    // A signal (a timer's, say) may cut the wait short: waiting again, not reading the file
+    // unguarded, is what keeps a file the importer hangs on out of this process.
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
+    pid_t waited;
+    do
+        waited = ::waitpid(child, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    if (waited != child)
         return {};
-    if (killed || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+    if (killed || !WIFEXITED(status) ||
+        (WEXITSTATUS(status) != kChildRead && WEXITSTATUS(status) != kChildRefused))
         trial.Outcome = TTrialRead::Broke;
-    else if (WEXITSTATUS(status) == 1)
+    else if (WEXITSTATUS(status) == kChildRefused)
         trial.Outcome = TTrialRead::Refused;
     return trial;
 }
@@ -210,6 +230,11 @@ TTrialRead TrialRead(const std::string& path, unsigned flags) {
 } // namespace
 
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh) {
+    return ImportMeshFile(path, triangulate, mesh, std::chrono::seconds(10));
+}
+
+Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh,
+                      std::chrono::milliseconds timeLimit) {
     std::string& reason = LastFailure();
     reason.clear();
     if (const std::string problem = OpenProblem(path); !problem.empty())
@@ -218,7 +243,8 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
                      aiProcess_ValidateDataStructure;
     if (triangulate)
         flags |= aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
-    if (const TTrialRead trial = TrialRead(path, flags); trial.Outcome == TTrialRead::Broke)
+    if (const TTrialRead trial = TrialRead(path, flags, timeLimit);
+        trial.Outcome == TTrialRead::Broke)
         return Fail("the importer cannot read this file", Result::BadFile);
     else if (trial.Outcome == TTrialRead::Refused)
         return Fail(trial.Reason, Result::BadFile);

@@ -4,6 +4,7 @@
 
 #include "platform/scene/MeshBuilder.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct ImportedMesh {
 // work). FileNotFound when the file cannot be opened; BadFile when it is broken, truncated, of an
 // unknown format or holds no faces. The reason of a failure is kept for ImportFailureReason.
 Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh);
+
+// The same, with the time the importer may take over the file before it is taken as broken:
+// timeLimit plus one second per MB (ten seconds above; the fuzz targets give less).
+Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& mesh,
+                      std::chrono::milliseconds timeLimit);
 
 // Why the last ImportMeshFile of this thread failed, in the words of the system or of the
 // importer ("No such file or directory", "Is a directory", the importer's own message, "no
