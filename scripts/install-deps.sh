@@ -26,19 +26,8 @@ if ! command -v npm >/dev/null 2>&1; then
   packages+=(npm)
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -ne 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/apt-missing.sh
+install_missing "${packages[@]}"
 
 # The Khronos glTF validator (npm package gltf-validator), which the tests run on every glTF
 # file we write. Where tests/scene/GltfPeers.h looks for it.
