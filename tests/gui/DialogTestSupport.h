@@ -18,16 +18,18 @@
 
 namespace lumora::test {
 
-// surveys surveys of shots 10-foot shots each, climbing a foot a shot, the surveys 50 feet apart.
-inline std::string Cave(const TempDir& dir, const char* name, int surveys, int shots) {
+// surveys surveys of shots 10-foot shots each with passage dimensions of 2 feet, climbing climb
+// feet a shot, the surveys 50 feet apart.
+inline std::string Cave(const TempDir& dir, const char* name, int surveys, int shots,
+                        int climb = 1) {
     std::string text = "Z 0 " + std::to_string(surveys * 50) + " 0 " + std::to_string(shots * 10) +
                        " 0 0\r\nSMain\r\n";
     for (int n = 0; n < surveys; ++n) {
         text += "NS" + std::to_string(n) + " D 1 1 2000 C\r\n";
         for (int i = 0; i <= shots; ++i)
             text += std::string(i == 0 ? "M " : "D ") + std::to_string(n * 50) + " " +
-                    std::to_string(i * 10) + " " + std::to_string(i) + " S" + std::to_string(n) +
-                    "." + std::to_string(i) + " P 2 2 2 2 I 1.00\r\n";
+                    std::to_string(i * 10) + " " + std::to_string(i * climb) + " S" +
+                    std::to_string(n) + "." + std::to_string(i) + " P 2 2 2 2 I 1.00\r\n";
         text += "X 0 0 0 0 0 0\r\n";
     }
     const std::string file = dir.File(name);

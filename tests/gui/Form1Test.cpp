@@ -52,21 +52,9 @@ namespace {
 
 using viewer::TForm1;
 
-// surveys surveys of shots 10-foot shots each with passage dimensions of 2 feet.
+// A cave on one level.
 std::string FlatCave(const TempDir& dir, const char* name, int surveys, int shots) {
-    std::string text = "Z 0 " + std::to_string(surveys * 50) + " 0 " + std::to_string(shots * 10) +
-                       " 0 0\r\nSMain\r\n";
-    for (int n = 0; n < surveys; ++n) {
-        text += "NS" + std::to_string(n) + " D 1 1 2000 C\r\n";
-        for (int i = 0; i <= shots; ++i)
-            text += std::string(i == 0 ? "M " : "D ") + std::to_string(n * 50) + " " +
-                    std::to_string(i * 10) + " 0 S" + std::to_string(n) + "." + std::to_string(i) +
-                    " P 2 2 2 2 I 1.00\r\n";
-        text += "X 0 0 0 0 0 0\r\n";
-    }
-    const std::string file = dir.File(name);
-    WriteFile(file, text);
-    return file;
+    return Cave(dir, name, surveys, shots, 0);
 }
 
 QString StatusField(const TForm1& w, const char* name) {

@@ -2,6 +2,7 @@
 // dialog and what a bad file says, the progressive mesh dialog, the save dialog (wildcards, the
 // replace question, double-click, "Save As Text") with its progress window, the hierarchy's Save,
 // the rock texture question, and Save As glTF read back by the validator and assimp.
+#include "DialogTestSupport.h"
 #include "ExporterTest.h"
 #include "scene/GltfPeers.h"
 #include "viewer/RockPicture.h"
@@ -65,22 +66,6 @@ private:
     QTimer m_Timer;
 };
 
-// surveys surveys of 10-foot shots with passage dimensions of 2 feet.
-std::string Cave(const TempDir& dir, int surveys = 2, int shots = 4) {
-    std::string text = "Z 0 100 0 100 0 0\r\nSMain\r\n";
-    for (int n = 0; n < surveys; ++n) {
-        text += "NS" + std::to_string(n) + " D 1 1 2000 C\r\n";
-        for (int i = 0; i <= shots; ++i)
-            text += std::string(i == 0 ? "M " : "D ") + std::to_string(n * 50) + " " +
-                    std::to_string(i * 10) + " " + std::to_string(i) + " S" + std::to_string(n) +
-                    "." + std::to_string(i) + " P 2 2 2 2 I 1.00\r\n";
-        text += "X 0 0 0 0 0 0\r\n";
-    }
-    const std::string file = dir.File("cave.plt");
-    WriteFile(file, text);
-    return file;
-}
-
 std::string Pyramid(const TempDir& dir) {
     const std::string file = dir.File("pyramid.obj");
     WriteFile(file, "v -2 0 -2\nv 2 0 -2\nv 2 0 2\nv -2 0 2\nv 0 2 0\n"
@@ -140,7 +125,7 @@ QStringList Listed(QDialog& d, const char* name) {
 TEST(MeshFilesGui, OpenMeshOffersMeshFilesFirstAndReplacesTheModel) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "cave.plt", 2, 4)));
     w.RunCommand("ShowShotsMnu");
     ASSERT_TRUE(w.Action("ShowShotsMnu")->isChecked());
     TSeenFileDialog seen;
@@ -165,7 +150,7 @@ TEST(MeshFilesGui, OpenMeshOffersMeshFilesFirstAndReplacesTheModel) {
 TEST(MeshFilesGui, AMeshFileThatCannotBeReadIsNamedAndTheModelStays) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "cave.plt", 2, 4)));
     const auto before = w.Core.Scene.CenterFrame->GetVisuals();
     const std::string broken = dir.File("broken.x");
     WriteFile(broken, "xof 0303txt 0032\nMesh {\n 3;\n 1.0;");
@@ -243,7 +228,7 @@ TEST(MeshFilesGui, TheProgressiveDialogOpensAtTheDetailAndCancelPutsItBack) {
 TEST(MeshFilesGui, SaveAsXFileFiltersOnAWildcardAsksBeforeReplacingAndWritesText) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "cave.plt", 2, 4)));
     const std::size_t faces = ModelFaces(w);
     std::filesystem::create_directory(dir.Path() / "out");
     WriteFile(dir.File("out/notes.txt"), "notes");
@@ -359,7 +344,7 @@ TEST(MeshFilesGui, TheHierarchysSaveWritesTheSelectedMeshAndAsksForTheBuiltInTex
 TEST(MeshFilesGui, ASaveThatFailsHalfWayClosesTheProgressWindowAndNamesTheFile) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir, 6, 10)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "cave.plt", 6, 10)));
     const std::string path = dir.File("full.x");
     BoxClicker boxes({}, w.MeshCommands()->FileProgDlg());
     {
@@ -379,7 +364,7 @@ TEST(MeshFilesGui, ASaveThatFailsHalfWayClosesTheProgressWindowAndNamesTheFile) 
 TEST(MeshFilesGui, SaveAsGltfWritesAFileThePeersRead) {
     TempDir dir;
     TForm1 w;
-    ASSERT_TRUE(w.ProcessFile(Cave(dir)));
+    ASSERT_TRUE(w.ProcessFile(Cave(dir, "cave.plt", 2, 4)));
     w.RunCommand("ShowShotsMnu");
     TSeenFileDialog seen;
     {

@@ -2,6 +2,7 @@
 
 #include "passage/MeshStore.h"
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/ReadOut.h"
 #include "viewer/FrameEdit.h"
 #include "viewer/gui/lvtoolbar.h"
 
@@ -32,12 +33,6 @@ constexpr TFrameButton kButtons[] = {
     {"PitchUpBtn", "Pitch Up", 0, 5},     {"PitchDownBtn", "Pitch Down", 2, 5},
     {"RollRightBtn", "Roll Right", 0, 6}, {"RollLeftBtn", "Roll Left", 0, 4},
 };
-
-QLabel* ReadOut(const char* name) {
-    auto* label = new QLabel;
-    label->setObjectName(name);
-    return label;
-}
 
 } // namespace
 
@@ -72,11 +67,11 @@ TEditFrameDlg::TEditFrameDlg(TViewerCore& core, QWidget* parent) : QDialog(paren
         relLayout->addWidget(radio);
     }
     m_RelativeRadio->button(0)->setChecked(true);
-    m_SizeDis = ReadOut("SizeDis");
-    m_VertexDis = ReadOut("VertexDis");
-    m_FaceDis = ReadOut("FaceDis");
-    m_AngleDis = ReadOut("AngleDis");
-    m_PositionDis = ReadOut("PositionDis");
+    m_SizeDis = ui::ReadOut("SizeDis");
+    m_VertexDis = ui::ReadOut("VertexDis");
+    m_FaceDis = ui::ReadOut("FaceDis");
+    m_AngleDis = ui::ReadOut("AngleDis");
+    m_PositionDis = ui::ReadOut("PositionDis");
     auto* close = new QPushButton("&Close");
     close->setObjectName("CloseBtn");
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

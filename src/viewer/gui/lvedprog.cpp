@@ -1,6 +1,7 @@
 #include "viewer/gui/lvedprog.h"
 
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/ReadOut.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -11,25 +12,15 @@
 
 namespace lumora::viewer {
 
-namespace {
-
-QLabel* ReadOut(const char* name) {
-    auto* label = new QLabel;
-    label->setObjectName(name);
-    return label;
-}
-
-} // namespace
-
 TProgEditDlg::TProgEditDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("ProgEditDlg");
     setWindowTitle("Progressive Mesh Settings");
-    m_FacesDis = ReadOut("FacesDis");
-    m_VerticesDis = ReadOut("VerticesDis");
-    m_SizeDis = ReadOut("SizeDis");
-    m_VertexRangeDis = ReadOut("VertexRangeDis");
-    m_FaceRangeDis = ReadOut("FaceRangeDis");
-    m_DetailDis = ReadOut("DetailDis");
+    m_FacesDis = ui::ReadOut("FacesDis");
+    m_VerticesDis = ui::ReadOut("VerticesDis");
+    m_SizeDis = ui::ReadOut("SizeDis");
+    m_VertexRangeDis = ui::ReadOut("VertexRangeDis");
+    m_FaceRangeDis = ui::ReadOut("FaceRangeDis");
+    m_DetailDis = ui::ReadOut("DetailDis");
     m_DetailBar = new QSlider(Qt::Vertical);
     m_DetailBar->setObjectName("DetailBar");
     m_DetailBar->setRange(0, 100);

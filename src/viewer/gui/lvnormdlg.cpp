@@ -1,6 +1,7 @@
 #include "viewer/gui/lvnormdlg.h"
 
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/ReadOut.h"
 #include "viewer/gui/lvtxtdlg.h"
 
 #include <QCheckBox>
@@ -15,12 +16,6 @@
 namespace lumora::viewer {
 
 namespace {
-
-QLabel* ReadOut(const char* name) {
-    auto* label = new QLabel;
-    label->setObjectName(name);
-    return label;
-}
 
 QPushButton* Button(const char* name, const char* caption) {
     auto* b = new QPushButton(caption);
@@ -41,9 +36,9 @@ TNormalDlg::TNormalDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("NormalDlg");
     setWindowTitle("Normal Settings");
     const TNormalSettings defaults;
-    m_PolygonsDis = ReadOut("PolygonsDis");
-    m_VerticesDis = ReadOut("VerticesDis");
-    m_SizeDis = ReadOut("SizeDis");
+    m_PolygonsDis = ui::ReadOut("PolygonsDis");
+    m_VerticesDis = ui::ReadOut("VerticesDis");
+    m_SizeDis = ui::ReadOut("SizeDis");
     m_CreaseSpin = new QSpinBox;
     m_CreaseSpin->setObjectName("CreaseSpin");
     m_CreaseSpin->setRange(0, 180);
