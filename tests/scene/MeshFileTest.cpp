@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
@@ -241,6 +243,70 @@ TEST(MeshFile, AFailedImportKeepsTheReasonItsReaderGave) {
     ASSERT_EQ(Strip(root, "good", 2, 0xFF808080)->Save(good, XFileFormat::Text, 15), Result::Ok);
     EXPECT_EQ(ImportMeshFile(good, false, imported), Result::Ok);
     EXPECT_EQ(ImportFailureReason(), "");
+}
+
+// The file is read in a child process, which hands the mesh over: every position, normal,
+// texture coordinate, face and material must arrive as the importer read them.
+TEST(MeshFile, AnImportedMeshArrivesWholeFromTheReadingChild) {
+    TempDir dir;
+    Root root;
+    auto mesh = Strip(root, "strip", 3, 0xFF336699);
+    NameTexture(root, *mesh, "rock.png");
+    mesh->GenerateNormals(0, 0);
+    const std::string path = dir.File("strip.x");
+    ASSERT_EQ(mesh->Save(path, XFileFormat::Text, 15), Result::Ok);
+    ImportedMesh imported;
+    ASSERT_EQ(ImportMeshFile(path, false, imported), Result::Ok);
+
+    Assimp::Importer peer;
+    const aiScene* scene =
+        peer.ReadFile(path, aiProcess_ConvertToLeftHanded | aiProcess_PreTransformVertices |
+                                aiProcess_ValidateDataStructure);
+    ASSERT_NE(scene, nullptr);
+    std::size_t vertex = 0, face = 0;
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh& source = *scene->mMeshes[m];
+        ASSERT_TRUE(source.HasNormals());
+        ASSERT_TRUE(source.HasTextureCoords(0));
+        const auto base = std::uint32_t(vertex);
+        for (unsigned i = 0; i < source.mNumVertices; ++i, ++vertex) {
+            ASSERT_LT(vertex, imported.Positions.size());
+            EXPECT_EQ(imported.Positions[vertex].X, source.mVertices[i].x);
+            EXPECT_EQ(imported.Positions[vertex].Y, source.mVertices[i].y);
+            EXPECT_EQ(imported.Positions[vertex].Z, source.mVertices[i].z);
+            EXPECT_EQ(imported.Normals.at(vertex).Z, source.mNormals[i].z);
+            EXPECT_EQ(imported.TexCoords.at(vertex).U, source.mTextureCoords[0][i].x);
+            EXPECT_EQ(imported.TexCoords.at(vertex).V, source.mTextureCoords[0][i].y);
+        }
+        for (unsigned f = 0; f < source.mNumFaces; ++f, ++face) {
+            ASSERT_LT(face, imported.Faces.size());
+            EXPECT_EQ(imported.Faces[face].Material, source.mMaterialIndex);
+            ASSERT_EQ(imported.Faces[face].Indices.size(), source.mFaces[f].mNumIndices);
+            for (unsigned c = 0; c < source.mFaces[f].mNumIndices; ++c)
+                EXPECT_EQ(imported.Faces[face].Indices[c], base + source.mFaces[f].mIndices[c]);
+        }
+    }
+    EXPECT_EQ(imported.Positions.size(), vertex);
+    EXPECT_EQ(imported.Faces.size(), face);
+    ASSERT_EQ(imported.Materials.size(), scene->mNumMaterials);
+    bool textured = false;
+    for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
+        float power = -1;
+        scene->mMaterials[m]->Get(AI_MATKEY_SHININESS, power);
+        EXPECT_EQ(imported.Materials[m].Power, power);
+        aiColor3D specular;
+        scene->mMaterials[m]->Get(AI_MATKEY_COLOR_SPECULAR, specular);
+        EXPECT_EQ(imported.Materials[m].Specular.Y, specular.g);
+        aiString texture;
+        scene->mMaterials[m]->GetTexture(aiTextureType_DIFFUSE, 0, &texture);
+        EXPECT_EQ(imported.Materials[m].TextureFile, texture.C_Str());
+        textured = textured || imported.Materials[m].TextureFile == "rock.png";
+        if (imported.Materials[m].HasColor) {
+            EXPECT_EQ(imported.Materials[m].Diffuse, 0xFF336699u);
+        }
+    }
+    EXPECT_TRUE(textured);
+    EXPECT_EQ(imported.Folder, dir.Path().string());
 }
 
 // The importer loops forever on this file; it is tried in a child that is stopped after the time

@@ -18,9 +18,14 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <string_view>
+#include <type_traits>
+#include <vector>
 
 // Present only in a sanitized build; null otherwise.
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
@@ -117,13 +122,123 @@ bool AnyNormals(const aiScene& scene) {
     return false;
 }
 
+// The importer's scene as plain arrays, or why it cannot be read.
+Result ReadWithImporter(const std::string& path, unsigned flags, ImportedMesh& mesh,
+                        std::string& reason) {
+    try {
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(path, flags);
+        if (!scene || !scene->mRootNode) {
+            reason = ImporterReason(importer, "not a mesh file that can be read");
+            return Result::BadFile;
+        }
+        if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) {
+            reason = ImporterReason(importer, "the mesh file is incomplete");
+            return Result::BadFile;
+        }
+        for (unsigned m = 0; m < scene->mNumMaterials; ++m)
+            mesh.Materials.push_back(ReadMaterial(*scene->mMaterials[m]));
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+            AppendMesh(*scene->mMeshes[m], mesh);
+        if (mesh.Faces.empty()) {
+            reason = "no faces";
+            return Result::BadFile;
+        }
+        if (!AnyNormals(*scene))
+            mesh.Normals.clear();
+        return Result::Ok;
+    } catch (const std::exception& e) {
+        reason = e.what();
+        return Result::BadFile;
+    }
+}
+
+// The child hands the mesh over as bytes: counts, then the arrays as they lie in memory (the
+// same program on both ends of the pipe).
+template <typename T> void PackArray(std::string& out, const std::vector<T>& items) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    const std::uint64_t count = items.size();
+    out.append(reinterpret_cast<const char*>(&count), sizeof count);
+    out.append(reinterpret_cast<const char*>(items.data()), items.size() * sizeof(T));
+}
+
+template <typename T> bool UnpackArray(std::string_view& in, std::vector<T>& items) {
+    std::uint64_t count = 0;
+    if (in.size() < sizeof count)
+        return false;
+    std::memcpy(&count, in.data(), sizeof count);
+    in.remove_prefix(sizeof count);
+    if (count > in.size() / sizeof(T))
+        return false;
+    items.resize(count);
+    std::memcpy(items.data(), in.data(), count * sizeof(T));
+    in.remove_prefix(count * sizeof(T));
+    return true;
+}
+
+std::string PackMesh(const ImportedMesh& mesh) {
+    std::string out;
+    PackArray(out, mesh.Positions);
+    PackArray(out, mesh.Normals);
+    PackArray(out, mesh.TexCoords);
+    std::vector<std::uint32_t> faces; // per face: material, corner count, corners
+    for (const ImportedFace& face : mesh.Faces) {
+        faces.push_back(face.Material);
+        faces.push_back(std::uint32_t(face.Indices.size()));
+        faces.insert(faces.end(), face.Indices.begin(), face.Indices.end());
+    }
+    PackArray(out, faces);
+    for (const ImportedMaterial& m : mesh.Materials) {
+        const float numbers[] = {m.Power,      m.Specular.X, m.Specular.Y, m.Specular.Z,
+                                 m.Emissive.X, m.Emissive.Y, m.Emissive.Z};
+        PackArray(out, std::vector<float>(std::begin(numbers), std::end(numbers)));
+        PackArray(out, std::vector<std::uint32_t>{m.Diffuse, m.HasColor ? 1u : 0u});
+        PackArray(out, std::vector<char>(m.TextureFile.begin(), m.TextureFile.end()));
+    }
+    return out;
+}
+
+bool UnpackMesh(std::string_view in, ImportedMesh& mesh) {
+    std::vector<std::uint32_t> faces;
+    if (!UnpackArray(in, mesh.Positions) || !UnpackArray(in, mesh.Normals) ||
+        !UnpackArray(in, mesh.TexCoords) || !UnpackArray(in, faces))
+        return false;
+    for (std::size_t at = 0; at < faces.size();) {
+        if (faces.size() - at < 2 || faces[at + 1] > faces.size() - at - 2)
+            return false;
+        ImportedFace face;
+        face.Material = faces[at];
+        face.Indices.assign(faces.begin() + std::ptrdiff_t(at + 2),
+                            faces.begin() + std::ptrdiff_t(at + 2 + faces[at + 1]));
+        at += 2 + faces[at + 1];
+        mesh.Faces.push_back(std::move(face));
+    }
+    while (!in.empty()) {
+        std::vector<float> numbers;
+        std::vector<std::uint32_t> colour;
+        std::vector<char> texture;
+        if (!UnpackArray(in, numbers) || numbers.size() != 7 || !UnpackArray(in, colour) ||
+            colour.size() != 2 || !UnpackArray(in, texture))
+            return false;
+        ImportedMaterial m;
+        m.Power = numbers[0];
+        m.Specular = {numbers[1], numbers[2], numbers[3]};
+        m.Emissive = {numbers[4], numbers[5], numbers[6]};
+        m.Diffuse = colour[0];
+        m.HasColor = colour[1] != 0;
+        m.TextureFile.assign(texture.begin(), texture.end());
+        mesh.Materials.push_back(std::move(m));
+    }
+    return true;
+}
+
 // Broken files can make the importer library read out of bounds, loop, or ask for many
-// gigabytes (changed bytes in a .x file were enough), so it first reads the file in a child
-// process with a memory budget: a crash there, or a read that takes longer than a file of that
-// size ever needs, costs the child only. The child does nothing but read, tell and leave.
-struct TTrialRead {
-    enum TOutcome { Read, Refused, Broke } Outcome = Read;
-    std::string Reason; // the importer's words when it refused the file
+// gigabytes (changed bytes in a .x file were enough), so the file is read in a child process
+// with a memory budget: a crash there, or a read that takes longer than a file of that size ever
+// needs, costs the child only. The child reads, hands over the mesh or the reason, and leaves.
+struct TChildRead {
+    enum TOutcome { Read, Refused, Broke, NoChild } Outcome = NoChild;
+    std::string Bytes; // the packed mesh when Read; the importer's words when Refused
 };
 
 std::uintmax_t FileSize(const std::string& path) {
@@ -148,8 +263,9 @@ std::uint64_t DataBytes() {
 // Exit codes of the child; anything else (a signal, a sanitizer's report) means it broke.
 constexpr int kChildRead = 10;
 constexpr int kChildRefused = 11;
+constexpr int kChildBroke = 12;
 
-[[noreturn]] void ReadInChild(const std::string& path, unsigned flags, int out) {
+[[noreturn]] void ReadAndTell(const std::string& path, unsigned flags, int out) {
     // A crash here ends the child quietly: no crash handler of the program, no core file.
     for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         std::signal(signal, SIG_DFL);
@@ -162,40 +278,44 @@ constexpr int kChildRefused = 11;
     const std::uint64_t budget = DataBytes() + (std::uint64_t{2} << 30) + 64 * FileSize(path);
     const rlimit limit{budget, budget};
     ::setrlimit(RLIMIT_DATA, &limit);
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, flags);
-    const bool read = scene != nullptr && scene->mRootNode != nullptr;
-    const std::string reason =
-        read ? "" : ImporterReason(importer, "not a mesh file that can be read");
+    ImportedMesh mesh;
+    std::string reason;
+    const bool read = ReadWithImporter(path, flags, mesh, reason) == Result::Ok;
+    if (read)
+        reason = PackMesh(mesh);
     for (std::size_t done = 0; done < reason.size();) {
         const ssize_t n = ::write(out, reason.data() + done, reason.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
-            break;
+            ::_exit(kChildBroke); // half a mesh is no mesh
         done += static_cast<std::size_t>(n);
     }
     ::_exit(read ? kChildRead : kChildRefused);
 }
 
-TTrialRead TrialRead(const std::string& path, unsigned flags, std::chrono::milliseconds timeLimit) {
+TChildRead ReadInChild(const std::string& path, unsigned flags,
+                       std::chrono::milliseconds timeLimit) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return {}; // no child to try it in: read it here as before
+        return {}; // no child to read it in: it is read here
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        ReadInChild(path, flags, pipeEnds[1]);
+        ReadAndTell(path, flags, pipeEnds[1]);
     }
     ::close(pipeEnds[1]);
-    TTrialRead trial;
+    TChildRead told;
     const auto deadline =
         std::chrono::steady_clock::now() + timeLimit + std::chrono::seconds(FileSize(path) >> 20);
     bool killed = false;
-    for (char buffer[512]; child > 0;) {
+    std::vector<char> buffer(1 << 16);
+    while (child > 0) {
         pollfd wait{pipeEnds[0], POLLIN, 0};
         if (::poll(&wait, 1, 20) > 0) {
-            const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+            const ssize_t n = ::read(pipeEnds[0], buffer.data(), buffer.size());
             if (n > 0) {
-                trial.Reason.append(buffer, static_cast<std::size_t>(n));
+                told.Bytes.append(buffer.data(), static_cast<std::size_t>(n));
                 continue;
             }
             if (n == 0 || errno != EINTR)
@@ -209,7 +329,7 @@ TTrialRead TrialRead(const std::string& path, unsigned flags, std::chrono::milli
     }
     ::close(pipeEnds[0]);
     if (child < 0)
-        return {}; // no child to try it in: read it here as before
+        return {}; // no child to read it in: it is read here
     // A signal (a timer's, say) may cut the wait short: waiting again, not reading the file
     // unguarded, is what keeps a file the importer hangs on out of this process.
     int status = 0;
@@ -219,12 +339,13 @@ TTrialRead TrialRead(const std::string& path, unsigned flags, std::chrono::milli
     while (waited < 0 && errno == EINTR);
     if (waited != child)
         return {};
+    told.Outcome = TChildRead::Read;
     if (killed || !WIFEXITED(status) ||
         (WEXITSTATUS(status) != kChildRead && WEXITSTATUS(status) != kChildRefused))
-        trial.Outcome = TTrialRead::Broke;
+        told.Outcome = TChildRead::Broke;
     else if (WEXITSTATUS(status) == kChildRefused)
-        trial.Outcome = TTrialRead::Refused;
-    return trial;
+        told.Outcome = TChildRead::Refused;
+    return told;
 }
 
 } // namespace
@@ -243,34 +364,21 @@ Result ImportMeshFile(const std::string& path, bool triangulate, ImportedMesh& m
                      aiProcess_ValidateDataStructure;
     if (triangulate)
         flags |= aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
-    if (const TTrialRead trial = TrialRead(path, flags, timeLimit);
-        trial.Outcome == TTrialRead::Broke)
+    const TChildRead told = ReadInChild(path, flags, timeLimit);
+    if (told.Outcome == TChildRead::Broke)
         return Fail("the importer cannot read this file", Result::BadFile);
-    else if (trial.Outcome == TTrialRead::Refused)
-        return Fail(trial.Reason, Result::BadFile);
-    try {
-        Assimp::Importer importer;
-        const aiScene* scene = importer.ReadFile(path, flags);
-        if (!scene || !scene->mRootNode)
-            return Fail(ImporterReason(importer, "not a mesh file that can be read"),
-                        Result::BadFile);
-        if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)
-            return Fail(ImporterReason(importer, "the mesh file is incomplete"), Result::BadFile);
-        ImportedMesh result;
-        for (unsigned m = 0; m < scene->mNumMaterials; ++m)
-            result.Materials.push_back(ReadMaterial(*scene->mMaterials[m]));
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m)
-            AppendMesh(*scene->mMeshes[m], result);
-        if (result.Faces.empty())
-            return Fail("no faces", Result::BadFile);
-        if (!AnyNormals(*scene))
-            result.Normals.clear();
-        result.Folder = std::filesystem::path(path).parent_path().string();
-        mesh = std::move(result);
-        return Result::Ok;
-    } catch (const std::exception& e) {
-        return Fail(e.what(), Result::BadFile);
+    if (told.Outcome == TChildRead::Refused)
+        return Fail(told.Bytes, Result::BadFile);
+    ImportedMesh result;
+    if (told.Outcome == TChildRead::Read) {
+        if (!UnpackMesh(told.Bytes, result))
+            return Fail("the importer cannot read this file", Result::BadFile);
+    } else if (std::string why; ReadWithImporter(path, flags, result, why) != Result::Ok) {
+        return Fail(why, Result::BadFile);
     }
+    result.Folder = std::filesystem::path(path).parent_path().string();
+    mesh = std::move(result);
+    return Result::Ok;
 }
 
 const std::string& ImportFailureReason() {
