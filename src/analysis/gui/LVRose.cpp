@@ -179,6 +179,9 @@ void TRoseDlg::ShowProgress(int percent) {
     const bool edge = percent == 0 || percent == 100;
     if (!edge && m_LastShown.isValid() && m_LastShown.elapsed() < kProgressRepaintInterval)
         return;
+    // The build reports its start and its end twice (once per stage): once is enough.
+    if (edge && m_Shown > 0 && m_ProgressBar1->value() == percent)
+        return;
     m_ProgressBar1->setValue(percent);
     ++m_Shown;
     m_LastShown.start();
