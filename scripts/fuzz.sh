@@ -69,7 +69,9 @@ run_one() {
   : >"$dir/log.txt"
   local start=$SECONDS started left
   started=$(date +%s)
+  local run_start
   while left=$((minutes * 60 - (SECONDS - start))); [ "$left" -gt 5 ]; do
+    run_start=$SECONDS
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
       LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/lsan.supp" \
       UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -77,8 +79,14 @@ run_one() {
       -dict=tests/fuzz/plot.dict -max_total_time="$left" -timeout=20 -max_len=65536 \
       -rss_limit_mb=3072 -malloc_limit_mb=1000000 -artifact_prefix="$dir/crashes/" \
       -print_final_stats=1 2>&1 |
-      T0="$started" perl -pe 'BEGIN { $| = 1 } print time - $ENV{T0}, " "' >>"$dir/log.txt" ||
-      echo "fuzz_$target stopped with a finding (see $dir/log.txt); going on"
+      T0="$started" perl -pe 'BEGIN { $| = 1 } print time - $ENV{T0}, " "' >>"$dir/log.txt" &&
+      continue
+    # A finding within seconds is one of the corpus inputs: starting again would meet it again.
+    if [ $((SECONDS - run_start)) -lt 30 ]; then
+      echo "fuzz_$target: an input of the corpus fails at once (see $dir/log.txt); fix it first"
+      break
+    fi
+    echo "fuzz_$target stopped with a finding (see $dir/log.txt); going on"
   done
   summarize "$target" "$dir" | tee -a "$out/summary.txt"
 }

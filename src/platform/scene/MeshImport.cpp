@@ -159,7 +159,8 @@ template <typename T> void PackArray(std::string& out, const std::vector<T>& ite
     static_assert(std::is_trivially_copyable_v<T>);
     const std::uint64_t count = items.size();
     out.append(reinterpret_cast<const char*>(&count), sizeof count);
-    out.append(reinterpret_cast<const char*>(items.data()), items.size() * sizeof(T));
+    if (!items.empty())
+        out.append(reinterpret_cast<const char*>(items.data()), items.size() * sizeof(T));
 }
 
 template <typename T> bool UnpackArray(std::string_view& in, std::vector<T>& items) {
@@ -171,7 +172,8 @@ template <typename T> bool UnpackArray(std::string_view& in, std::vector<T>& ite
     if (count > in.size() / sizeof(T))
         return false;
     items.resize(count);
-    std::memcpy(items.data(), in.data(), count * sizeof(T));
+    if (count > 0) // an empty vector may have no storage at all
+        std::memcpy(items.data(), in.data(), count * sizeof(T));
     in.remove_prefix(count * sizeof(T));
     return true;
 }
