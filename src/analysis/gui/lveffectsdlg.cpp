@@ -2,6 +2,7 @@
 
 #include "analysis/gui/LVRose.h" // kProgressRepaintInterval
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/NamedWidgets.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -19,16 +20,6 @@
 #include <exception>
 
 namespace lumora::analysis {
-
-namespace {
-
-QPushButton* Button(const char* name, const char* caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
 
 TDialogProgress::TDialogProgress(QWidget& dialog, QProgressBar& bar, QLabel& counter)
     : m_Dialog(dialog), m_Bar(bar), m_Counter(counter) {}
@@ -100,9 +91,9 @@ QWidget* TColorDlg::DepthPage() {
     m_DepthBar->setMinimumSize(48, 260);
     m_DepthBar->Bar().SetColorCount(TColorCount::dc24);
     m_DepthBar->Bar().ScaleFactor = 1.0;
-    auto* gradient = Button("GradientBtn", "Gradient");
-    auto* setColor = Button("SetColorBtn", "Set Color");
-    auto* colorBy = Button("ColorByDepthBtn", "Color By Depth");
+    auto* gradient = ui::NamedButton("GradientBtn", "Gradient");
+    auto* setColor = ui::NamedButton("SetColorBtn", "Set Color");
+    auto* colorBy = ui::NamedButton("ColorByDepthBtn", "Color By Depth");
     m_CntDis = new QLabel;
     m_CntDis->setObjectName("CntDis");
     m_CntDis->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -137,15 +128,15 @@ QWidget* TColorDlg::MiscPage() {
     m_TransparentSpin->setRange(0, 100);
     m_TransparentSpin->setSingleStep(1);
     m_TransparentSpin->setValue(kDefaultTransparency);
-    auto* apply = Button("ApplyBtn", "Apply");
+    auto* apply = ui::NamedButton("ApplyBtn", "Apply");
     connect(apply, &QPushButton::clicked, this, &TColorDlg::ApplyBtnClick);
     auto* transparencyRow = new QHBoxLayout(transparency);
     transparencyRow->addWidget(m_TransparentSpin);
     transparencyRow->addWidget(apply);
     auto* rock = new QGroupBox("Rock Texture");
     rock->setObjectName("RockGroup");
-    auto* setRock = Button("SetRockBtn", "Set Rock Texture");
-    auto* remove = Button("RemoveTextureBtn", "Remove Texture");
+    auto* setRock = ui::NamedButton("SetRockBtn", "Set Rock Texture");
+    auto* remove = ui::NamedButton("RemoveTextureBtn", "Remove Texture");
     connect(setRock, &QPushButton::clicked, this, &TColorDlg::SetRockBtnClick);
     connect(remove, &QPushButton::clicked, this, &TColorDlg::RemoveTextureBtnClick);
     auto* rockRow = new QHBoxLayout(rock);

@@ -1,6 +1,7 @@
 #include "viewer/gui/lvdevdlg.h"
 
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/NamedWidgets.h"
 #include "viewer/lvdevice.h"
 
 #include <QButtonGroup>
@@ -19,12 +20,6 @@
 namespace lumora::viewer {
 
 namespace {
-
-QPushButton* Button(const char* name, const char* caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
 
 // A group of radio buttons with ids 0, 1, 2, ... in the order of the captions.
 QGroupBox* RadioGroup(const char* title, QButtonGroup*& group,
@@ -72,8 +67,8 @@ TDeviceDlg::TDeviceDlg(TViewerCore& core, QWidget* parent) : QDialog(parent), m_
     auto* note = new QLabel(kDriverNote);
     note->setObjectName("NoteDis");
     note->setWordWrap(true);
-    auto* ok = Button("OkBtn", "OK");
-    auto* cancel = Button("CancelBtn", "Cancel");
+    auto* ok = ui::NamedButton("OkBtn", "OK");
+    auto* cancel = ui::NamedButton("CancelBtn", "Cancel");
     connect(m_Grid, &QTableWidget::currentCellChanged, this,
             [this](int row) { SelectRow(row + 1); });
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -165,9 +160,9 @@ TRenderDlg::TRenderDlg(TViewerCore& core, QWidget* parent) : QDialog(parent), m_
     auto* smoothingLayout = new QVBoxLayout(smoothing);
     smoothingLayout->addWidget(m_DitheringChk);
     smoothingLayout->addWidget(m_FilteringChk);
-    auto* ok = Button("OkBtn", "OK");
-    auto* cancel = Button("CancelBtn", "Cancel");
-    auto* help = Button("HelpBtn", "Help");
+    auto* ok = ui::NamedButton("OkBtn", "OK");
+    auto* cancel = ui::NamedButton("CancelBtn", "Cancel");
+    auto* help = ui::NamedButton("HelpBtn", "Help");
     ui::SetHelpIcon(*help);
     connect(ok, &QPushButton::clicked, this, [this] {
         accept();

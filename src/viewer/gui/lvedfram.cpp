@@ -2,7 +2,7 @@
 
 #include "passage/MeshStore.h"
 #include "ui/gui/HelpIcon.h"
-#include "ui/gui/ReadOut.h"
+#include "ui/gui/NamedWidgets.h"
 #include "viewer/FrameEdit.h"
 #include "viewer/gui/lvtoolbar.h"
 

@@ -1,7 +1,7 @@
 #include "viewer/gui/lvedprog.h"
 
 #include "ui/gui/HelpIcon.h"
-#include "ui/gui/ReadOut.h"
+#include "ui/gui/NamedWidgets.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "viewer/gui/lvnormdlg.h"
 
 #include "ui/gui/HelpIcon.h"
-#include "ui/gui/ReadOut.h"
+#include "ui/gui/NamedWidgets.h"
 #include "viewer/gui/lvtxtdlg.h"
 
 #include <QCheckBox>
@@ -16,12 +16,6 @@
 namespace lumora::viewer {
 
 namespace {
-
-QPushButton* Button(const char* name, const char* caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
 
 QCheckBox* CheckedBox(const char* name, const char* caption) {
     auto* box = new QCheckBox(caption);
@@ -46,7 +40,7 @@ TNormalDlg::TNormalDlg(QWidget* parent) : QDialog(parent) {
     m_CreaseSpin->setValue(int(defaults.CreaseDegrees));
     m_UseCreaseChk = CheckedBox("UseCreaseChk", "Use Crease Angle");
     m_CompressChk = CheckedBox("CompressChk", "Compress Mesh");
-    auto* doNormals = Button("DoNormalsBtn", "Do Normals");
+    auto* doNormals = ui::NamedButton("DoNormalsBtn", "Do Normals");
     connect(doNormals, &QPushButton::clicked, this, &TNormalDlg::DoNormalsBtnClick);
     auto* group = new QGroupBox("Set Normals");
     auto* form = new QFormLayout(group);

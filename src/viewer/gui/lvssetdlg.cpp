@@ -1,6 +1,7 @@
 #include "viewer/gui/lvssetdlg.h"
 
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/NamedWidgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,12 +22,6 @@
 namespace lumora::viewer {
 
 namespace {
-
-QPushButton* Button(const char* name, const char* caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
 
 QDoubleSpinBox* RealSpin(const char* name, double low, double high, double step, double value,
                          int decimals = 2) {
@@ -94,8 +89,8 @@ QWidget* TSceneSetDlg::GeneralPage() {
         SetAmbientLight(m_Core.Scene, v);
         emit SceneChanged();
     });
-    auto* color = Button("BackColorBtn", "Set Background Color");
-    auto* image = Button("BackImageBtn", "Set Background Image");
+    auto* color = ui::NamedButton("BackColorBtn", "Set Background Color");
+    auto* image = ui::NamedButton("BackImageBtn", "Set Background Image");
     connect(color, &QPushButton::clicked, this, &TSceneSetDlg::SetBackgroundColorBtnClick);
     connect(image, &QPushButton::clicked, this, &TSceneSetDlg::SetBackgroundImageBtnClick);
     auto* form = new QFormLayout(page);
@@ -133,7 +128,7 @@ QWidget* TSceneSetDlg::FogPage() {
                                 TSceneSettings::kDensityStep, m_Settings.FogDensity, 3);
     for (QDoubleSpinBox* spin : {m_FogStartSpin, m_FogEndSpin, m_FogDensitySpin})
         connect(spin, &QDoubleSpinBox::valueChanged, this, &TSceneSetDlg::FogParamsChanged);
-    auto* color = Button("FogColorBtn", "Fog Color");
+    auto* color = ui::NamedButton("FogColorBtn", "Fog Color");
     connect(color, &QPushButton::clicked, this, &TSceneSetDlg::FogColorBtnClick);
     auto* form = new QFormLayout(page);
     form->addRow(enable);
@@ -187,9 +182,9 @@ TEditLightDlg::TEditLightDlg(QWidget* parent) : QDialog(parent) {
                      {"DirectionalRadio", "Directional"},
                      {"ParallelPointRadio", "Parallel Point"}},
                     this);
-    auto* apply = Button("ApplyBtn", "Apply");
-    auto* close = Button("CloseBtn", "&Close");
-    auto* help = Button("HelpBtn", "Help");
+    auto* apply = ui::NamedButton("ApplyBtn", "Apply");
+    auto* close = ui::NamedButton("CloseBtn", "&Close");
+    auto* help = ui::NamedButton("HelpBtn", "Help");
     ui::SetHelpIcon(*help);
     connect(apply, &QPushButton::clicked, this, &TEditLightDlg::ApplyBtnClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -242,9 +237,9 @@ TMaterialDlg::TMaterialDlg(TViewerCore& core, QWidget* parent) : QDialog(parent)
     auto* miscForm = new QFormLayout(misc);
     miscForm->addRow("Power", m_PowerSpin);
     miscForm->addRow("Transparency", m_TransparencySpin);
-    auto* set = Button("SetMaterialsBtn", "Set Materials");
-    auto* close = Button("CloseBtn", "Close");
-    auto* help = Button("HelpBtn", "Help");
+    auto* set = ui::NamedButton("SetMaterialsBtn", "Set Materials");
+    auto* close = ui::NamedButton("CloseBtn", "Close");
+    auto* help = ui::NamedButton("HelpBtn", "Help");
     ui::SetHelpIcon(*help);
     connect(set, &QPushButton::clicked, this, &TMaterialDlg::SetMaterialsBtnClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #include "viewer/gui/lvtxtdlg.h"
 
 #include "ui/gui/HelpIcon.h"
+#include "ui/gui/NamedWidgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,12 +23,6 @@ namespace lumora::viewer {
 namespace {
 
 constexpr double kUnlimited = 1e9; // as far as a spin box goes
-
-QPushButton* Button(const char* name, const char* caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    return b;
-}
 
 // Two or three spins side by side, as one row of a form.
 QWidget* Row(std::initializer_list<QWidget*> spins) {
@@ -132,10 +127,10 @@ QWidget* TTextureDlg::TexturePage() {
     m_FileDis = new QLabel;
     m_FileDis->setObjectName("FileDis");
     m_FileDis->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* load = Button("LoadTextureBtn", "Load Texture File");
-    auto* apply = Button("ApplyToMeshBtn", "Apply To Mesh");
-    auto* relative = Button("ApplyRelativeBtn", "Apply Relative");
-    auto* remove = Button("RemoveTextureBtn", "Remove Texture");
+    auto* load = ui::NamedButton("LoadTextureBtn", "Load Texture File");
+    auto* apply = ui::NamedButton("ApplyToMeshBtn", "Apply To Mesh");
+    auto* relative = ui::NamedButton("ApplyRelativeBtn", "Apply Relative");
+    auto* remove = ui::NamedButton("RemoveTextureBtn", "Remove Texture");
     connect(load, &QPushButton::clicked, this, &TTextureDlg::LoadTextureBtnClick);
     connect(apply, &QPushButton::clicked, this, &TTextureDlg::ApplyToMeshBtnClick);
     connect(relative, &QPushButton::clicked, this, &TTextureDlg::ApplyRelativeBtnClick);
@@ -148,7 +143,7 @@ QWidget* TTextureDlg::TexturePage() {
           std::tuple{"FlatBtn", "Flat", TPresetScale::Flat},
           std::tuple{"SphereBtn", "Sphere/Unit", TPresetScale::SphereUnit},
           std::tuple{"ChromeBtn", "Chrome", TPresetScale::Chrome}}) {
-        auto* b = Button(name, caption);
+        auto* b = ui::NamedButton(name, caption);
         connect(b, &QPushButton::clicked, this, [this, p = preset] { PresetBtnClick(p); });
         presetLayout->addWidget(b);
     }
@@ -203,7 +198,7 @@ QWidget* TTextureDlg::WrapPage() {
 QWidget* TTextureDlg::FacesPage() {
     using V = TTextureDialogValues;
     auto* page = new QWidget;
-    auto* apply = Button("ApplyToFacesBtn", "Apply To Faces");
+    auto* apply = ui::NamedButton("ApplyToFacesBtn", "Apply To Faces");
     connect(apply, &QPushButton::clicked, this, &TTextureDlg::ApplyToFacesBtnClick);
     m_FaceList = new QListWidget;
     m_FaceList->setObjectName("FaceList");
